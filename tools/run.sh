@@ -6,10 +6,10 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 "$ROOT/tools/build.sh"
 BUILD="$ROOT/build/x86_64"
 export WINEPREFIX="$ROOT/build/run-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-echo "[run] shipped installer: $ROOT/build/i686/TarvoPDFEditorInstaller.exe"
-echo "[run] starting $BUILD/TarvoPDFEditorInstaller.exe under Wine"
+echo "[run] shipped installer: $ROOT/build/i686/bin/TarvoPDFEditorInstaller.exe"
+echo "[run] starting $BUILD/bin/TarvoPDFEditorInstaller.exe under Wine"
 set +e
-"$ROOT/tools/wine-run.sh" "$WINEPREFIX" "$BUILD/TarvoPDFEditorInstaller.exe" "$@"
+"$ROOT/tools/wine-run.sh" "$WINEPREFIX" "$BUILD/bin/TarvoPDFEditorInstaller.exe" "$@"
 rc=$?
 set -e
 echo "[run] installer exit code: $rc"

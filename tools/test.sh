@@ -38,7 +38,7 @@ WINESERVER_PID=$!
 "$ROOT/tools/wine-run.sh" "$PREFIX" cmd /c exit 0 >/dev/null 2>&1 || true
 
 "$ROOT/tools/check-imports.sh" "$PREFIX" \
-  "$ROOT/build/i686/TarvoPDFEditorInstaller.exe" "$BUILD/TarvoPDFEditorInstaller.exe"
+  "$ROOT/build/i686/bin/TarvoPDFEditorInstaller.exe" "$BUILD/bin/TarvoPDFEditorInstaller.exe"
 
 cd "$BUILD"
 ctest --output-on-failure -j"$(nproc)" "$@"
