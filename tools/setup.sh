@@ -44,10 +44,14 @@ install_packages() {
 }
 
 enable_sources() {
-  local f=/etc/apt/sources.list.d/debian.sources
+  local f=/etc/apt/sources.list.d/debian.sources l=/etc/apt/sources.list
   if [ -f "$f" ] && grep -q '^Types: deb$' "$f"; then
     log "enabling deb-src lines"
     $SUDO sed -i 's/^Types: deb$/Types: deb deb-src/' "$f"
+    $SUDO apt-get update -qq
+  elif [ -f "$l" ] && grep -q '^deb ' "$l" && ! grep -q '^deb-src ' "$l"; then
+    log "enabling deb-src lines"
+    grep '^deb ' "$l" | sed 's/^deb /deb-src /' | $SUDO tee -a "$l" >/dev/null
     $SUDO apt-get update -qq
   elif ! apt-cache showsrc curl >/dev/null 2>&1 || [ -z "$(apt-cache showsrc curl 2>/dev/null)" ]; then
     $SUDO apt-get update -qq
