@@ -7,7 +7,7 @@
 #include <string>
 
 class SingleInstanceLock {
-public:
+  public:
     explicit SingleInstanceLock(std::wstring name) : m_name(std::move(name)) {}
     ~SingleInstanceLock() { Release(); }
     SingleInstanceLock(const SingleInstanceLock&) = delete;

@@ -116,9 +116,12 @@ int CommandLineOptions::GetInt(const std::wstring& name, int outOfRange) const {
     if (it == m_values.end()) return 0;
     int value = 0;
     switch (ReadLeadingInt(it->second, value)) {
-        case NumberRead::Ok: return value;
-        case NumberRead::OutOfRange: return outOfRange;
-        case NumberRead::None: break;
+        case NumberRead::Ok:
+            return value;
+        case NumberRead::OutOfRange:
+            return outOfRange;
+        case NumberRead::None:
+            break;
     }
     return 0;
 }
@@ -134,4 +137,3 @@ bool CommandLineOptions::GetBool(const std::wstring& name) const {
     const auto it = m_values.find(name);
     return it != m_values.end() && it->second == L"true";
 }
-

@@ -16,7 +16,7 @@ NumberRead ReadLeadingInt(const std::wstring& text, int& value);
 NumberRead ReadLeadingDouble(const std::wstring& text, double& value);
 
 class CommandLineOptions {
-public:
+  public:
     CommandLineOptions() = default;
     // Splits `commandLine` with the system's rules (program path included).
     static CommandLineOptions FromCommandLine(const wchar_t* commandLine);
@@ -34,7 +34,7 @@ public:
     // Insertion order of the distinct switches, for diagnostics and tests.
     const std::vector<std::wstring>& Order() const { return m_order; }
 
-private:
+  private:
     void Add(const std::wstring& argument);
 
     std::map<std::wstring, std::wstring> m_values;
@@ -43,4 +43,3 @@ private:
 
 // Splits a command line into arguments with the Windows rules.
 std::vector<std::wstring> SplitCommandLine(const wchar_t* commandLine);
-

@@ -77,7 +77,9 @@ void InstallerSettings::SetDefaults() {
     m_InsNew = false;
 }
 
-void InstallerSettings::SetDownloadUrl(const std::wstring& url) { m_DownloadUrl = ResolveRoute(url); }
+void InstallerSettings::SetDownloadUrl(const std::wstring& url) {
+    m_DownloadUrl = ResolveRoute(url);
+}
 
 void InstallerSettings::SetDownloadScale(double scale) {
     // The progress formulas need a fraction: not-a-number keeps the previous
@@ -98,9 +100,14 @@ void InstallerSettings::LoadInstallerConfigFrom(const std::wstring& iniPath) {
 
     int type = 0;
     switch (ReadLeadingInt(ReadProfileString(iniPath, L"DownloadType", L"1"), type)) {
-        case NumberRead::Ok: m_DownloadType = type; break;
-        case NumberRead::None: m_DownloadType = 0; break;
-        case NumberRead::OutOfRange: break;
+        case NumberRead::Ok:
+            m_DownloadType = type;
+            break;
+        case NumberRead::None:
+            m_DownloadType = 0;
+            break;
+        case NumberRead::OutOfRange:
+            break;
     }
 
     m_IsCheckNet = ReadProfileString(iniPath, L"IsCheckNet", L"true") == L"true";
@@ -132,4 +139,3 @@ void InstallerSettings::ApplyCommandLine(const CommandLineOptions& options) {
     if (options.Has(L"-language")) m_Language = options.GetInt(L"-language", m_Language);
     if (options.Has(L"-insnew")) m_InsNew = options.GetBool(L"-insnew");
 }
-

@@ -24,7 +24,7 @@ extern const wchar_t kDefaultDownloadUrl[];
 extern const wchar_t kConfigFileName[];
 
 class InstallerSettings {
-public:
+  public:
     // Defaults, then the configuration file beside the running executable.
     InstallerSettings();
     // Defaults only: for tests, which then load a file or options of their own.
@@ -51,7 +51,7 @@ public:
     int m_Language = -1;
     bool m_InsNew = false;
 
-private:
+  private:
     void SetDefaults();
     void SetDownloadScale(double scale);
 };

@@ -8,7 +8,7 @@
 namespace TestSupport {
 
 class LogCapture {
-public:
+  public:
     LogCapture();
     ~LogCapture();
     LogCapture(const LogCapture&) = delete;
@@ -22,7 +22,7 @@ public:
     bool AnyContains(const std::wstring& fragment) const;
     void Clear();
 
-private:
+  private:
     static void Sink(void* context, const wchar_t* text);
     mutable std::mutex m_mutex;
     std::vector<std::wstring> m_texts;

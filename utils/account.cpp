@@ -26,8 +26,8 @@ bool IsAdminAccount(const std::wstring& userName) {
         if (buffer != nullptr) NetApiBufferFree(buffer);
         return false;
     }
-    const bool admin = buffer != nullptr &&
-                       reinterpret_cast<USER_INFO_1*>(buffer)->usri1_priv == USER_PRIV_ADMIN;
+    const bool admin =
+        buffer != nullptr && reinterpret_cast<USER_INFO_1*>(buffer)->usri1_priv == USER_PRIV_ADMIN;
     if (buffer != nullptr) NetApiBufferFree(buffer);
     return admin;
 }

@@ -33,10 +33,9 @@ void DebugLogWithPrefix(const wchar_t* format, const wchar_t* label, int line, A
     GetLocalTime(&now);
     DebugLog(format, static_cast<int>(GetCurrentProcessId()),
              static_cast<int>(GetCurrentThreadId()), static_cast<int>(now.wYear),
-             static_cast<int>(now.wMonth), static_cast<int>(now.wDay),
-             static_cast<int>(now.wHour), static_cast<int>(now.wMinute),
-             static_cast<int>(now.wSecond), static_cast<int>(now.wMilliseconds), label, line,
-             args...);
+             static_cast<int>(now.wMonth), static_cast<int>(now.wDay), static_cast<int>(now.wHour),
+             static_cast<int>(now.wMinute), static_cast<int>(now.wSecond),
+             static_cast<int>(now.wMilliseconds), label, line, args...);
 }
 
 // Test seam: when set, every formatted text is also passed to the sink (on the

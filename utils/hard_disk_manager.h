@@ -6,7 +6,7 @@
 namespace Utils {
 
 class HardDiskManager {
-public:
+  public:
     HardDiskManager() = default;
     virtual ~HardDiskManager() = default;
 

@@ -6,7 +6,11 @@ namespace Utils {
 
 std::wstring OsVersionNameFor(unsigned major, unsigned minor, unsigned build, bool serverR2) {
     switch (major) {
-        case 0: case 1: case 2: case 3: case 4:
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+        case 4:
             return L"XP-";
         case 5:
             if (minor == 0) return L"2K";

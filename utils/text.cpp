@@ -57,7 +57,8 @@ std::wstring TrimRight(const std::wstring& text) {
 
 std::wstring Trim(const std::wstring& text) { return TrimLeft(TrimRight(text)); }
 
-std::wstring ReplaceAll(const std::wstring& text, const std::wstring& from, const std::wstring& to) {
+std::wstring ReplaceAll(const std::wstring& text, const std::wstring& from,
+                        const std::wstring& to) {
     std::wstring out = text;
     if (from.empty()) return out;
     const bool selfFeeding = to.find(from) != std::wstring::npos;

@@ -13,7 +13,7 @@ namespace {
 const wchar_t kResolvedDefault[] = L"http://download_silent.dl.tarvopdf.com/software/509";
 
 class IniFile {
-public:
+  public:
     explicit IniFile(const std::string& content) {
         wchar_t base[MAX_PATH + 1];
         GetTempPathW(MAX_PATH + 1, base);
@@ -25,7 +25,7 @@ public:
     ~IniFile() { DeleteFileW(m_path.c_str()); }
     const std::wstring& Path() const { return m_path; }
 
-private:
+  private:
     static int s_counter;
     std::wstring m_path;
 };
@@ -102,14 +102,14 @@ TEST(SettingsFile, OddValues) {
         double scale;
         bool checkNet;
     } cases[] = {
-        {"DownloadScale=abc", 1, 0.0, true},        // letters: 0.0, not 0.7
-        {"DownloadScale=0.5x", 1, 0.5, true},       // longest numeric prefix
-        {"DownloadScale=1.5", 1, 1.0, true},        // clamped into 0..1
+        {"DownloadScale=abc", 1, 0.0, true},   // letters: 0.0, not 0.7
+        {"DownloadScale=0.5x", 1, 0.5, true},  // longest numeric prefix
+        {"DownloadScale=1.5", 1, 1.0, true},   // clamped into 0..1
         {"DownloadScale=-3", 1, 0.0, true},
-        {"DownloadScale=1e999", 1, 1.0, true},      // infinity clamped
+        {"DownloadScale=1e999", 1, 1.0, true},  // infinity clamped
         {"DownloadScale=-1e999", 1, 0.0, true},
-        {"DownloadScale=nan", 1, 0.0, true},        // a word, not a number
-        {"DownloadScale=0x1p-1", 1, 0.0, true},     // no hex: reads the leading 0
+        {"DownloadScale=nan", 1, 0.0, true},     // a word, not a number
+        {"DownloadScale=0x1p-1", 1, 0.0, true},  // no hex: reads the leading 0
         {"DownloadScale= 2.5e-1", 1, 0.25, true},
         {"DownloadType=abc", 0, 0.7, true},
         {"DownloadType=3x", 3, 0.7, true},
@@ -166,13 +166,15 @@ TEST(SettingsCommandLine, OptionsMapAndGetters) {
 }
 
 TEST(SettingsCommandLine, SwitchesOverrideTheFile) {
-    IniFile ini("[Install]\r\nDownloadUrl=http://file/pkg\r\nDownloadType=2\r\nIsCheckNet=true\r\n"
-                "DownloadScale=0.4\r\nInstCmd=fromfile\r\n");
+    IniFile ini(
+        "[Install]\r\nDownloadUrl=http://file/pkg\r\nDownloadType=2\r\nIsCheckNet=true\r\n"
+        "DownloadScale=0.4\r\nInstCmd=fromfile\r\n");
     InstallerSettings s = Fresh();
     s.LoadInstallerConfigFrom(ini.Path());
-    s = FromArgs(s, L"inst.exe -downloadurl=http://a/${ROUTE} -downloadurl=http://b "
-                    L"-downloadtype=3 -ischecknet=false -downloadscale=0.9 -instcmd=/x "
-                    L"-language=2 -insnew=true");
+    s = FromArgs(s,
+                 L"inst.exe -downloadurl=http://a/${ROUTE} -downloadurl=http://b "
+                 L"-downloadtype=3 -ischecknet=false -downloadscale=0.9 -instcmd=/x "
+                 L"-language=2 -insnew=true");
     EXPECT_EQ(s.m_DownloadUrl, L"http://a/download_silent");
     EXPECT_EQ(s.m_DownloadType, 3);
     EXPECT_FALSE(s.m_IsCheckNet);
@@ -208,8 +210,9 @@ TEST(SettingsCommandLine, PresentSwitchesWithOddValues) {
     } cases[] = {
         {L"i -downloadtype= -language=x", 0, 0, 0.6, true, true, nullptr},
         {L"i -downloadtype=99999999999 -language=-99999999999", 3, 4, 0.6, true, true, nullptr},
-        {L"i -downloadtype=-2147483648 -language=2147483647", INT_MIN, INT_MAX, 0.6, true, true, nullptr},
-        {L"i -downloadscale", 3, 4, 0.6, true, true, nullptr},     // no number: kept
+        {L"i -downloadtype=-2147483648 -language=2147483647", INT_MIN, INT_MAX, 0.6, true, true,
+         nullptr},
+        {L"i -downloadscale", 3, 4, 0.6, true, true, nullptr},  // no number: kept
         {L"i -downloadscale=abc", 3, 4, 0.6, true, true, nullptr},
         {L"i -downloadscale=0.5x", 3, 4, 0.5, true, true, nullptr},
         {L"i -downloadscale=7", 3, 4, 1.0, true, true, nullptr},
@@ -247,7 +250,7 @@ TEST(SettingsRoute, NameForEachSystem) {
         {L"2K", kRouteProductId, false, L"download_silent"},
         {L"Server 2003", kRouteProductId, false, L"download_silent"},
         {L"Server 2003 R2", kRouteProductId, true, L"download_silent"},
-        {L"10", kRouteProductId, true, L"download_silent"},   // 677 is not listed
+        {L"10", kRouteProductId, true, L"download_silent"},  // 677 is not listed
         {L"10", kRouteProductId, false, L"download_silent"},
         {L"10", 267, true, L"download_silent_64"},
         {L"7", 318, true, L"download_silent_64"},

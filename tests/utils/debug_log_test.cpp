@@ -25,8 +25,8 @@ TEST(DebugLog, LineFormHasThePrefixAndEndsWithCrLf) {
     DEBUG_LOG_LINE(L"Utils::Thread::CallBack", L"THREAD BEGIN");
     const auto texts = capture.Texts();
     ASSERT_EQ(texts.size(), 1u);
-    const std::wstring expectedStart = L"<P" + Padded(GetCurrentProcessId(), 5) + L"><T" +
-                                       Padded(GetCurrentThreadId(), 5) + L"><";
+    const std::wstring expectedStart =
+        L"<P" + Padded(GetCurrentProcessId(), 5) + L"><T" + Padded(GetCurrentThreadId(), 5) + L"><";
     EXPECT_EQ(texts[0].rfind(expectedStart, 0), 0u) << texts[0];
     const std::wregex shape(
         L"<P\\d{5,}><T\\d{5,}><(\\d{4})-(\\d{2})-(\\d{2}) \\d{2}:\\d{2}:\\d{2}\\.\\d{3}>"
@@ -98,7 +98,8 @@ TEST(DebugLog, LinesOfManyThreadsNeverMix) {
     for (auto& th : threads) th.join();
     const auto texts = capture.Texts();
     ASSERT_EQ(texts.size(), static_cast<size_t>(kThreads * kLines));
-    const std::wregex shape(L"<P\\d+><T\\d+><[^>]+>\\(T::Run\\)<\\d+>: thread \\d line \\d+ of a message\r\n");
+    const std::wregex shape(
+        L"<P\\d+><T\\d+><[^>]+>\\(T::Run\\)<\\d+>: thread \\d line \\d+ of a message\r\n");
     for (const auto& t : texts) EXPECT_TRUE(std::regex_match(t, shape)) << t;
 }
 

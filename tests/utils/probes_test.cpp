@@ -19,7 +19,7 @@ namespace {
 
 // A scratch directory under the Wine user's temp folder, removed afterwards.
 class ScratchDir {
-public:
+  public:
     ScratchDir() {
         wchar_t base[MAX_PATH + 1];
         GetTempPathW(MAX_PATH + 1, base);
@@ -49,7 +49,7 @@ public:
         RemoveDirectoryW(dir.c_str());
     }
 
-private:
+  private:
     static int s_counter;
     std::wstring m_path;
 };
@@ -66,13 +66,20 @@ TEST(ProbeOsVersion, NameTable) {
         bool r2;
         const wchar_t* name;
     } cases[] = {
-        {0, 0, 0, false, L"XP-"},       {4, 10, 1998, false, L"XP-"},
-        {5, 0, 2195, false, L"2K"},     {5, 1, 2600, false, L"XP"},
-        {5, 2, 3790, false, L"Server 2003"}, {5, 2, 3790, true, L"Server 2003 R2"},
-        {5, 3, 0, false, L"XP+"},       {6, 0, 6002, false, L"Vista"},
-        {6, 1, 7601, true, L"7"},       {6, 2, 9200, false, L"8"},
-        {6, 3, 9600, false, L"8.1"},    {6, 4, 9841, false, L"8.1+"},
-        {10, 0, 22631, false, L"10"},   {10, 1, 0, false, L"10+"},
+        {0, 0, 0, false, L"XP-"},
+        {4, 10, 1998, false, L"XP-"},
+        {5, 0, 2195, false, L"2K"},
+        {5, 1, 2600, false, L"XP"},
+        {5, 2, 3790, false, L"Server 2003"},
+        {5, 2, 3790, true, L"Server 2003 R2"},
+        {5, 3, 0, false, L"XP+"},
+        {6, 0, 6002, false, L"Vista"},
+        {6, 1, 7601, true, L"7"},
+        {6, 2, 9200, false, L"8"},
+        {6, 3, 9600, false, L"8.1"},
+        {6, 4, 9841, false, L"8.1+"},
+        {10, 0, 22631, false, L"10"},
+        {10, 1, 0, false, L"10+"},
         {7, 2, 0x1ABCD, false, L"7.2.43981"},  // build keeps its low 16 bits
         {11, 0, 100, false, L"11.0.100"},
         {9, 9, 9, true, L"9.9.9"},
@@ -103,11 +110,10 @@ TEST(ProbeNetwork, ResultComposition) {
         bool internet;
         uint32_t expected;
     } cases[] = {
-        {false, 0x40, true, 0},           // manager unavailable: whole result 0
-        {true, 0, false, 0x10000},        // no connectivity
-        {true, 0, true, 0x10000},
-        {true, 0x40, false, 0x20040},     // IPv4 local only
-        {true, 0x440, true, 0x440},       // connected
+        {false, 0x40, true, 0},     // manager unavailable: whole result 0
+        {true, 0, false, 0x10000},  // no connectivity
+        {true, 0, true, 0x10000},   {true, 0x40, false, 0x20040},  // IPv4 local only
+        {true, 0x440, true, 0x440},                                // connected
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Utils::NetworkCheckResult(c.available, c.flags, c.internet), c.expected);
@@ -148,8 +154,9 @@ TEST(ProbeDisk, FailureKeepsTheCountsAndLogsTheCode) {
     EXPECT_EQ(disk.m_totalFreeBytes, 33u);
     const auto texts = capture.TextsOf(L"Utils::HardDiskManager::CheckFreeSpace");
     ASSERT_EQ(texts.size(), 1u);
-    EXPECT_TRUE(std::regex_match(TestSupport::MessageOf(texts[0]),
-                                 std::wregex(L"HardDiskManager::CheckFreeSpace FAIL code=\\d+\r\n")))
+    EXPECT_TRUE(
+        std::regex_match(TestSupport::MessageOf(texts[0]),
+                         std::wregex(L"HardDiskManager::CheckFreeSpace FAIL code=\\d+\r\n")))
         << texts[0];
 }
 

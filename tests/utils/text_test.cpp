@@ -25,7 +25,8 @@ TEST(TextConversion, DecodesBytesOfTheGivenCodePage) {
 
 TEST(TextConversion, EncodesAndRoundTrips) {
     const std::wstring text = L"\u5854\u6C83PDF\u7F16\u8F91\u5668";
-    EXPECT_EQ(Utils::WideToAnsi(text, 65001), "\xE5\xA1\x94\xE6\xB2\x83PDF\xE7\xBC\x96\xE8\xBE\x91\xE5\x99\xA8");
+    EXPECT_EQ(Utils::WideToAnsi(text, 65001),
+              "\xE5\xA1\x94\xE6\xB2\x83PDF\xE7\xBC\x96\xE8\xBE\x91\xE5\x99\xA8");
     EXPECT_EQ(Utils::WideToAnsi(L"\u5854\u6C83", 936), "\xCB\xFE\xCE\xD6");
     EXPECT_EQ(Utils::AnsiToWide(Utils::WideToAnsi(text, 936), 936), text);
     EXPECT_EQ(Utils::WideToAnsi(L"", 65001), "");
@@ -38,9 +39,9 @@ TEST(TextConversion, InvalidCodePageGivesEmptyResult) {
 
 TEST(TextUtf8, IsStrict) {
     EXPECT_EQ(Utils::Utf8ToWide("\xE5\xA1\x94"), L"\u5854");
-    EXPECT_EQ(Utils::Utf8ToWide("ok\xFFok"), L"");         // invalid byte
-    EXPECT_EQ(Utils::Utf8ToWide("\xE5\xA1"), L"");         // truncated sequence
-    EXPECT_EQ(Utils::Utf8ToWide("\xC0\xAF"), L"");         // overlong slash
+    EXPECT_EQ(Utils::Utf8ToWide("ok\xFFok"), L"");  // invalid byte
+    EXPECT_EQ(Utils::Utf8ToWide("\xE5\xA1"), L"");  // truncated sequence
+    EXPECT_EQ(Utils::Utf8ToWide("\xC0\xAF"), L"");  // overlong slash
     EXPECT_EQ(Utils::Utf8ToWide(""), L"");
 }
 
@@ -53,7 +54,8 @@ TEST(TextTrim, RemovesTheSixBlanksOnTheRightSide) {
         {L" \t\r\n", L"", L"", L""},
         {L"", L"", L"", L""},
         {L"x", L"x", L"x", L"x"},
-        {L"\u3000x\u3000", L"\u3000x\u3000", L"\u3000x\u3000", L"\u3000x\u3000"},  // not a blank here
+        {L"\u3000x\u3000", L"\u3000x\u3000", L"\u3000x\u3000",
+         L"\u3000x\u3000"},  // not a blank here
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Utils::TrimLeft(c.in), c.left);
@@ -76,7 +78,8 @@ TEST(TextReplaceAll, ReplacesUntilNoneIsLeft) {
         {L"abc", L"", L"z", L"abc"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(Utils::ReplaceAll(c.text, c.from, c.to), c.expected) << std::string(c.text.begin(), c.text.end());
+        EXPECT_EQ(Utils::ReplaceAll(c.text, c.from, c.to), c.expected)
+            << std::string(c.text.begin(), c.text.end());
     }
 }
 
