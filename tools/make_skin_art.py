@@ -170,8 +170,12 @@ def draw_mark(c, x, y, size):
     c.polygon([(px, py), (px + pw - fold, py), (px + pw, py + fold), (px + pw, py + ph), (px, py + ph)],
               rgba(WHITE))
     c.polygon([(px + pw - fold, py), (px + pw - fold, py + fold), (px + pw, py + fold)], rgba(mix(HOT, WHITE, 0.45)))
-    # A pen stroke across the page: the editor.
+    # Lines of text on the page: the editor. Small icons keep one line so it stays legible.
     lw = max(1.0, size * 0.055)
+    if size <= 24:
+        c.rect(round(px + pw * 0.2), round(py + ph * 0.55), round(px + pw * 0.8), round(py + ph * 0.55) + 1.5,
+               rgba(BLUE))
+        return
     c.polyline([(px + pw * 0.22, py + ph * 0.50), (px + pw * 0.78, py + ph * 0.50)], rgba(BLUE), lw)
     c.polyline([(px + pw * 0.22, py + ph * 0.71), (px + pw * 0.60, py + ph * 0.71)], rgba(mix(BLUE, WHITE, 0.35)), lw)
 
@@ -365,7 +369,7 @@ def make_spinner_frame(i):
     c = Canvas(160, 160)
     cx = cy = 80
     ring = 62
-    c.ellipse(cx, cy, ring, outline=rgba((0xE6, 0xEE, 0xFC)), width=8)
+    c.ellipse(cx, cy, ring + 4, outline=rgba((0xE6, 0xEE, 0xFC)), width=8)
     lay = c.layer()
     d = ImageDraw.Draw(lay)
     length, steps = 80.0, 40
@@ -429,6 +433,136 @@ def pictures():
     return out
 
 
+# ---------------------------------------------------------------------------
+# Previews for the contact sheet: the windows as the layouts place the pictures
+# (positions worked out from the skins by hand), so the art is judged in place.
+
+def _font(size):
+    return ImageFont.truetype(FONT_PATH, size)
+
+
+def _text(img, xy, s, size, color, anchor="lm"):
+    ImageDraw.Draw(img).text(xy, s, font=_font(size), fill=rgba(color), anchor=anchor)
+
+
+def _put(img, pics, name, x, y, dest=None):
+    pic = pics[name]
+    if dest:
+        pic = pic.resize(dest, Image.BOX)
+    img.alpha_composite(pic, (x, y))
+
+
+def preview_main(pics, page, hot=None):
+    img = pics["res/mainWnd/bg%d.png" % (page + 1)].copy()
+    if page != 2:
+        for n, x in (("minbtn", 514), ("closebtn", 562)):
+            st = 2 if hot == n else 1
+            _put(img, pics, "res/common/%s%d.png" % (n, st), x, 12)
+    if page == 0:
+        _put(img, pics, "res/mainWnd/logo.png", 154, 105)
+        _put(img, pics, "res/mainWnd/installBtn%d.png" % (2 if hot == "install" else 1), 200, 213)
+        _put(img, pics, "res/mainWnd/tipLbl.png", 11, 325)
+        _put(img, pics, "res/mainWnd/Cb2.png", 21, 363)
+        _text(img, (47, 370), "已同意", 14, (0x89, 0x91, 0xAF))
+        _text(img, (91, 370), "《用户许可协议》", 14, BLUE)
+        c = TEXT if hot == "custom" else GREY
+        _text(img, (571, 371), "自定义安装", 14, c, anchor="rm")
+        _put(img, pics, "res/mainWnd/customeBtn%d.png" % (2 if hot == "custom" else 1), 573, 363)
+    elif page == 1:
+        _put(img, pics, "res/mainWnd/backBtn%d.png" % (2 if hot == "back" else 1), 10, 11)
+        _put(img, pics, "res/mainWnd/logo.png", 154, 75)
+        _text(img, (53, 194), "安装路径：", 14, (0x1A, 0x1A, 0x1A))
+        _put(img, pics, "res/mainWnd/installDirEdit.png", 129, 177)
+        _text(img, (138, 194), "C:\\Program Files (x86)\\TarvoPDFEditor", 14, (0x33, 0x33, 0x33))
+        _put(img, pics, "res/mainWnd/chDirBtn%d.png" % (2 if hot == "chdir" else 1), 479, 177)
+        _text(img, (53, 242), "其他选项：", 14, (0, 0, 0))
+        _put(img, pics, "res/mainWnd/Cb2.png", 125, 235)
+        _text(img, (151, 242), "创建桌面快捷方式", 14, (0x1A, 0x1A, 0x1A))
+        _put(img, pics, "res/mainWnd/Cb1.png", 283, 235)
+        _text(img, (309, 242), "添加到快速启动栏", 14, (0x1A, 0x1A, 0x1A))
+        _put(img, pics, "res/mainWnd/installBtn%d.png" % (3 if hot == "install" else 1), 200, 300)
+    elif page == 2:
+        _put(img, pics, "res/mainWnd/installBtnAnimate/000.png", 220, 98)
+        _text(img, (300, 312), "正在安装中:37%，请稍候...", 18, TEXT, anchor="mm")
+        _put(img, pics, "res/mainWnd/installPrg1.png", 40, 344)
+        fill = (520 * 37) // 100
+        track = pics["res/mainWnd/installPrg2.png"]
+        part = Image.new("RGBA", (fill, 8))
+        part.paste(track.crop((0, 0, 2, 8)), (0, 0))
+        part.paste(track.crop((2, 0, 518, 8)).resize((fill - 4, 8), Image.BOX), (2, 0))
+        part.paste(track.crop((518, 0, 520, 8)), (fill - 2, 0))
+        img.alpha_composite(part, (40, 344))
+    else:
+        _put(img, pics, "res/mainWnd/finished.png", 260, 95)
+        _text(img, (236, 225), "安装完成", 32, TEXT)
+        _put(img, pics, "res/mainWnd/experienceBtn%d.png" % (2 if hot == "open" else 1), 200, 294)
+    return img
+
+
+def _dialog_button(img, box, text, size, filled, state=1):
+    d = ImageDraw.Draw(img)
+    if filled:
+        d.rounded_rectangle(box, radius=2, fill=rgba(STATE_FILL[state]))
+        color = WHITE
+    else:
+        color = {1: (0x18, 0x90, 0xFF), 2: HOT, 3: PUSHED}[state]
+        d.rounded_rectangle(box, radius=2, fill=rgba(WHITE), outline=rgba(color), width=1)
+    _text(img, ((box[0] + box[2] + 1) / 2, (box[1] + box[3] + 1) / 2), text, size, color, anchor="mm")
+
+
+def preview_dialog(pics, kind):
+    w = 400 if kind == "installed" else 360
+    img = Image.new("RGBA", (w, 180), rgba(WHITE))
+    d = ImageDraw.Draw(img)
+    title_h = 40 if kind == "exit" else 30
+    band = {"exit": (0xF3, 0xF5, 0xF9), "msg": (0xF5, 0xFA, 0xFE)}.get(kind, (0xF5, 0xF5, 0xF5))
+    d.rectangle([0, 0, w - 1, title_h - 1], fill=rgba(band))
+    close_x = (w - 12 - 24) if kind != "installed" else (w - 12 - 24)
+    _put(img, pics, "res/common/closebtnM_1.png", close_x, (title_h - 24) // 2)
+    if kind == "exit":
+        _text(img, (20, 20), "温馨提示", 14, TEXT)
+        _put(img, pics, "res/MessageBoxWnd/icoQuest.png", 41, 64)
+        _text(img, (97, 84), "您确定要退出安装吗？", 16, (0x55, 0x5C, 0x78))
+        _dialog_button(img, (175, 128, 250, 159), "是", 14, False)
+        _dialog_button(img, (263, 128, 338, 159), "否", 14, True)
+    elif kind == "network":
+        _text(img, (10, 15), "温馨提示", 14, (0x66, 0x66, 0x66))
+        _put(img, pics, "res/MessageBoxWnd/icoNetwork.png", 31, 56)
+        _text(img, (85, 66), "当前网络环境较差，请在网络通畅", 14, (0x55, 0x5C, 0x78))
+        _text(img, (85, 86), "时进行重试", 14, (0x55, 0x5C, 0x78))
+        _dialog_button(img, (175, 128, 250, 159), "稍后再试", 14, False)
+        _dialog_button(img, (263, 128, 338, 159), "重新安装", 14, True)
+    elif kind == "installed":
+        _text(img, (10, 15), "温馨提示", 16, (0x66, 0x66, 0x66))
+        _put(img, pics, "res/MessageBoxWnd/icoWarn.png", 31, 56)
+        _text(img, (85, 66), "检测到计算机中已存在此软件，是否", 16, (0x1E, 0x21, 0x25))
+        _text(img, (85, 88), "为您更新为最新版本？", 16, (0x1E, 0x21, 0x25))
+        _dialog_button(img, (107, 128, 206, 159), "打开软件", 16, False)
+        _dialog_button(img, (219, 128, 328, 159), "安装最新版本", 16, True)
+    else:
+        _text(img, (10, 15), "温馨提示", 16, (0x66, 0x66, 0x66))
+        _text(img, (w / 2, 105), "无效路径", 16, (0x33, 0x33, 0x33), anchor="mm")
+    return img
+
+
+def previews(items):
+    pics = dict(items)
+    out = [("preview: start page (install button hot)", preview_main(pics, 0, hot="install")),
+           ("preview: custom page", preview_main(pics, 1)),
+           ("preview: progress page", preview_main(pics, 2)),
+           ("preview: finish page (close button hot)", preview_main(pics, 3, hot="closebtn"))]
+    for kind in ("exit", "network", "installed", "msg"):
+        out.append(("preview: %s dialog" % kind, preview_dialog(pics, kind)))
+    return out
+
+
+def framed(img):
+    """A window preview with a thin outline, as the shadow would set it off."""
+    out = Image.new("RGBA", (img.width + 2, img.height + 2), (0x9A, 0xA3, 0xB5, 255))
+    out.alpha_composite(img, (1, 1))
+    return out
+
+
 def contact_sheet(items, path):
     """Every picture at its own size on a neutral grey, its name below it."""
     bg = (0xC9, 0xCC, 0xD2, 255)
@@ -439,6 +573,8 @@ def contact_sheet(items, path):
     placed = []
     for name, img in items:
         label = name.replace("res/", "")
+        if name.startswith("preview"):
+            img = framed(img)
         w = max(img.width, int(font.getlength(label)) + 1)
         if x + w > width - pad:
             x, y = pad, y + row_h + label_h + pad
@@ -457,19 +593,23 @@ def contact_sheet(items, path):
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument("--sheet", default=os.path.join(SKIN, "contact_sheet.png"))
+    ap.add_argument("--out", default=SKIN, help="folder that receives res/ and installer.ico")
+    ap.add_argument("--no-sheet", action="store_true")
     args = ap.parse_args()
     if not os.path.exists(FONT_PATH):
         sys.exit("missing %s (Debian package fonts-wqy-microhei)" % FONT_PATH)
     items = pictures()
     for name, img in items:
-        path = os.path.join(SKIN, name)
+        path = os.path.join(args.out, name)
         os.makedirs(os.path.dirname(path), exist_ok=True)
         img.save(path, optimize=True)
     icons = make_icon_images()
-    icons[0].save(os.path.join(SKIN, "installer.ico"), sizes=[im.size for im in icons],
+    icons[0].save(os.path.join(args.out, "installer.ico"), sizes=[im.size for im in icons],
                   append_images=icons[1:])
-    contact_sheet(items, args.sheet)
-    print("%d pictures, installer.ico, sheet %s" % (len(items), args.sheet))
+    if not args.no_sheet:
+        contact_sheet(items + previews(items), args.sheet)
+    print("%d pictures and installer.ico in %s%s" % (len(items), args.out,
+                                                    "" if args.no_sheet else ", sheet " + args.sheet))
 
 
 if __name__ == "__main__":
