@@ -189,11 +189,48 @@ def make_logo():
 
 def make_icon_images():
     images = []
-    for size in (256, 48, 32, 24, 16):
+    for size in (16, 24, 32, 48, 256):
         c = Canvas(size, size)
         draw_mark(c, 0, 0, size)
         images.append(c.result())
     return images
+
+
+def write_ico(path, images):
+    """An icon file: 32-bit BMP entries up to 48 pixels (what every Windows reads), and
+    a PNG entry for 256 pixels (what Windows Vista and later read)."""
+    import io
+    import struct
+    blobs = []
+    for im in images:
+        w, h = im.size
+        if w >= 256:
+            buf = io.BytesIO()
+            im.save(buf, "PNG", optimize=True)
+            blobs.append(buf.getvalue())
+            continue
+        bgra = im.convert("RGBA").tobytes("raw", "BGRA")
+        stride = w * 4
+        rows = b"".join(bgra[y * stride:(y + 1) * stride] for y in range(h - 1, -1, -1))
+        mask_stride = ((w + 31) // 32) * 4
+        mask = bytearray()
+        alpha = im.getchannel("A")
+        for y in range(h - 1, -1, -1):
+            row = bytearray(mask_stride)
+            for x in range(w):
+                if alpha.getpixel((x, y)) == 0:
+                    row[x // 8] |= 0x80 >> (x % 8)
+            mask += row
+        header = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0, len(rows) + len(mask), 0, 0, 0, 0)
+        blobs.append(header + rows + bytes(mask))
+    out = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for im, blob in zip(images, blobs):
+        w, h = im.size
+        out += struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(blob), offset)
+        offset += len(blob)
+    with open(path, "wb") as f:
+        f.write(out + b"".join(blobs))
 
 
 # ---------------------------------------------------------------------------
@@ -603,9 +640,7 @@ def main():
         path = os.path.join(args.out, name)
         os.makedirs(os.path.dirname(path), exist_ok=True)
         img.save(path, optimize=True)
-    icons = make_icon_images()
-    icons[0].save(os.path.join(args.out, "installer.ico"), sizes=[im.size for im in icons],
-                  append_images=icons[1:])
+    write_ico(os.path.join(args.out, "installer.ico"), make_icon_images())
     if not args.no_sheet:
         contact_sheet(items + previews(items), args.sheet)
     print("%d pictures and installer.ico in %s%s" % (len(items), args.out,
