@@ -384,19 +384,19 @@ def make_dialog_icon(kind):
         c.gradient_ellipse(20, 20, 18, (0xFF, 0xC5, 0x3D), AMBER_DEEP)
         c.polyline([(20, 10.5), (20, 22.5)], rgba(WHITE), 3.6)
         c.ellipse(20, 28.8, 2.2, fill=rgba(WHITE))
-    else:  # network: signal arcs with a warning badge
-        c.ellipse(20, 20, 19, fill=rgba(BLUE, 24))
-        cx, cy = 20, 29
-        for rad, a in ((20, 255), (13.5, 255), (7, 255)):
+    else:  # network: white signal arcs on the blue disc, with a warning badge
+        c.gradient_ellipse(20, 20, 18, HOT, PUSHED)
+        cx, cy = 18, 26
+        for rad in (15.0, 10.4, 5.8):
             lay = c.layer()
             ImageDraw.Draw(lay).arc(c.box(cx - rad, cy - rad, cx + rad, cy + rad), 225, 315,
-                                    fill=rgba(BLUE, a), width=c.s(3.2))
+                                    fill=rgba(WHITE), width=c.s(2.4))
             c.paste(lay)
-        c.ellipse(cx, cy, 2.6, fill=rgba(BLUE))
-        c.ellipse(31, 30, 8, fill=rgba(WHITE))
-        c.ellipse(31, 30, 6.6, fill=rgba(AMBER_DEEP))
-        c.polyline([(31, 26.2), (31, 30.6)], rgba(WHITE), 1.8)
-        c.ellipse(31, 33.6, 1.1, fill=rgba(WHITE))
+        c.ellipse(cx, cy - 0.6, 2.0, fill=rgba(WHITE))
+        c.ellipse(31, 31, 8.2, fill=rgba(WHITE))
+        c.gradient_ellipse(31, 31, 6.6, (0xFF, 0xC5, 0x3D), AMBER_DEEP)
+        c.polyline([(31, 27.4), (31, 31.4)], rgba(WHITE), 1.8)
+        c.ellipse(31, 34.3, 1.05, fill=rgba(WHITE))
     return c.result()
 
 
