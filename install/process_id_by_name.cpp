@@ -23,6 +23,8 @@ class SnapshotHandle {
 }  // namespace
 
 DWORD ProcessIdByName(const std::wstring& imageName) {
+    // Processes still starting may have no name yet; an empty name names nothing.
+    if (imageName.empty()) return 0;
     SnapshotHandle snapshot;
     if (!snapshot.Valid()) return 0;
     PROCESSENTRY32W entry = {};

@@ -6,5 +6,5 @@
 
 // Identifier of the first running process whose executable file name (no
 // directory) equals `imageName`, compared case-sensitively; 0 when there is
-// none or the process list cannot be read.
+// none, the name is empty, or the process list cannot be read.
 DWORD ProcessIdByName(const std::wstring& imageName);
