@@ -23,7 +23,7 @@ class ChildGuard {
         STARTUPINFOW startup = {};
         startup.cb = sizeof(startup);
         std::wstring line = commandLine;
-        m_started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+        m_started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS,
                                    nullptr, nullptr, &startup, &m_info) != FALSE;
     }
     ~ChildGuard() { Stop(); }
