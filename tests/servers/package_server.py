@@ -35,6 +35,7 @@ Options (all optional):
   gzip=1        gzip the whole body (ranges ignored) when the request offers gzip
   norange=1     ignore Range headers (always a full 200)
   range416=1    answer every ranged request with 416
+  corrupt=1     flip the first byte of a GET body (a GET fault)
   faults=K      the GET faults (getstatus, close, stall) apply to the first K
                 GET requests of this option set only; later GETs are clean
 
@@ -46,7 +47,10 @@ Control endpoints (plain text):
 
 Serving a local file (the demo run): with --file PATH every other path
 redirects to /f/<md5 of the file>/<file name>, which serves the file with
-HEAD and single ranges.
+HEAD and single ranges; except /fo/<opts>, which redirects to
+/ff/<opts>/<md5>/<file name>, serving the file with the faults of <opts>
+(status, getstatus, faults, close, stall, ... as above, digest=wrong, and
+corrupt=1: the first byte of the body flipped, so the digest mismatches).
 """
 
 import argparse
@@ -203,6 +207,25 @@ class Handler(BaseHTTPRequestHandler):
         parts = [p for p in self.path.split("?", 1)[0].split("/")]
         # parts[0] is "" (path starts with "/")
         kind = parts[1] if len(parts) > 1 else ""
+        if self.local_file is not None and kind == "fo" and len(parts) >= 3:
+            # The local file behind a redirect, with the faults of <opts>.
+            opts = parse_opts(parts[2])
+            digest = self.local_md5
+            if opts.get("digest") == "wrong":
+                digest = hashlib.md5(b"other content").hexdigest()
+            name = os.path.basename(self.local_file)
+            return self.redirect("/ff/%s/%s/%s" % (parts[2], digest, name), head)
+        if self.local_file is not None and kind == "ff" and len(parts) >= 5:
+            opts = parse_opts(parts[2])
+            self.note(opts, head)
+            path = self.local_file
+
+            def file_reader(offset, length):
+                with open(path, "rb") as f:
+                    f.seek(offset)
+                    return f.read(length)
+
+            return self.serve(Source(os.path.getsize(path), file_reader), opts, head)
         if self.local_file is not None and kind != "f":
             name = os.path.basename(self.local_file)
             return self.redirect("/f/%s/%s" % (self.local_md5, name), head)
@@ -284,6 +307,16 @@ class Handler(BaseHTTPRequestHandler):
     # -- the package -----------------------------------------------------
     def serve(self, src, opts, head):
         active = True if head else self.get_fault_active(opts)
+        if "corrupt" in opts and active and not head:
+            inner = src.read
+
+            def flipped(offset, length):
+                data = inner(offset, length)
+                if offset == 0 and data:
+                    data = bytes([data[0] ^ 0xFF]) + data[1:]
+                return data
+
+            src = Source(src.size, flipped)
         status = opts.get("status") or (opts.get("headstatus") if head else
                                          (opts.get("getstatus") if active else None))
         if status:

@@ -87,7 +87,9 @@ ProtocolWriter::ProtocolWriter(bool enabled) : m_enabled(enabled) {
 
 void ProtocolWriter::Line(const std::wstring& line) const {
     if (!m_enabled) return;
-    const std::string bytes = Utils::WideToAnsi(line + L"\r\n", CP_UTF8);
+    // Bare line feeds: the installer keeps a carriage return as part of a
+    // value, and paths must arrive without one.
+    const std::string bytes = Utils::WideToAnsi(line + L"\n", CP_UTF8);
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), bytes.data(), static_cast<DWORD>(bytes.size()),
               &written, nullptr);
