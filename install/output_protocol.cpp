@@ -156,7 +156,7 @@ int ParseInstallOutput(const std::wstring& text, ProtocolState& state,
             ReadVersion(rest, state.version);
         } else if (StartsWith(line, L"ExePath=", rest)) {
             const std::wstring value = TextValue(rest);
-            DEBUG_LOG_LINE(L"CInstaller::Parse", L"ExePath: %s", value.c_str());
+            DEBUG_LOG_VERBATIM(L"CInstaller::Parse", L"ExePath: %s", value.c_str());
             Report(callback, IST_CODE_EXE_PATH, 0.0, value);
         } else if (StartsWith(line, L"StartExe=", rest)) {
             Report(callback, IST_CODE_EXE_PATH, 0.0, TextValue(rest));

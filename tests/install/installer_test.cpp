@@ -26,12 +26,15 @@ std::string Out(const std::string& bytes) { return "out " + EscapeForScript(byte
 // Runs the scripted child as the package with a short read pause and returns
 // the events; checks that the run ended and every event came from the worker.
 std::vector<Event> RunPackage(const std::vector<std::string>& script, DWORD pauseMs = 5) {
-    ScriptedChild child(script);
     EventRecorder recorder;
     CInstaller installer(recorder.Callback(), ScriptedChild::QuotedExe(), L"", false, false, false);
+    ScriptedChild child(script);  // destroyed first: its grandchild ends before the runner
     installer.SetReadPause(pauseMs);
     installer.Start();
-    EXPECT_TRUE(installer.Wait(kRunGuardMs)) << "the run did not end";
+    if (!installer.Wait(kRunGuardMs)) {
+        ADD_FAILURE() << "the run did not end";
+        child.TerminateChildren();  // so the runner's destructor can finish
+    }
     const DWORD worker = installer.Worker()->m_threadId;
     EXPECT_EQ(installer.Worker()->m_name, L"ABDEF");
     for (DWORD id : recorder.ThreadIds()) EXPECT_EQ(id, worker);

@@ -174,7 +174,7 @@ TEST(OutputProtocol, ExePathIsLogged) {
     Install::ParseInstallOutput(L"ExePath=C:\\\u5854\\a.exe\n", state, recorder.Callback());
     const auto lines = capture.TextsOf(L"CInstaller::Parse");
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(TestSupport::MessageOf(lines[0]), L"ExePath: C:\\\u5854\\a.exe\r\n");
+    EXPECT_EQ(TestSupport::MessageOf(lines[0]), L"ExePath: C:\\\u5854\\a.exe");
 }
 
 TEST(OutputProtocol, UninstallDialectLines) {

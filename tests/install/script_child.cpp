@@ -95,9 +95,19 @@ void Spawn(long lingerMs, const std::string& pidFile) {
     CloseHandle(info.hProcess);
 }
 
+// Appends this process's id to TARVO_CHILD_RECORD + ".pids", so a test whose
+// run hangs can end the children it caused.
+void RecordProcessId(const std::wstring& recordPath) {
+    FILE* f = _wfopen((recordPath + L".pids").c_str(), L"ab");
+    if (f == nullptr) return;
+    std::fprintf(f, "%lu\n", static_cast<unsigned long>(GetCurrentProcessId()));
+    std::fclose(f);
+}
+
 void RecordCommandLine() {
     const std::wstring path = Env(L"TARVO_CHILD_RECORD");
     if (path.empty()) return;
+    RecordProcessId(path);
     HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                               0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;

@@ -36,21 +36,31 @@ ScriptedChild::ScriptedChild(const std::vector<std::string>& script) {
     SetEnvironmentVariableW(L"TARVO_CHILD_RECORD", (m_dir / L"record.bin").c_str());
 }
 
+namespace {
+
+void TerminateListed(const std::wstring& pidFile) {
+    std::ifstream in(pidFile.c_str());
+    unsigned long pid = 0;
+    while (in >> pid) {
+        if (pid == 0) continue;
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (process == nullptr) continue;
+        TerminateProcess(process, 9);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+}
+
+}  // namespace
+
 ScriptedChild::~ScriptedChild() {
     SetEnvironmentVariableW(L"TARVO_CHILD_SCRIPT", nullptr);
     SetEnvironmentVariableW(L"TARVO_CHILD_RECORD", nullptr);
-    std::ifstream pidFile((m_dir / L"grandchild.pid").c_str());
-    unsigned long pid = 0;
-    if (pidFile >> pid && pid != 0) {
-        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-        if (process != nullptr) {
-            TerminateProcess(process, 9);
-            WaitForSingleObject(process, 5000);
-            CloseHandle(process);
-        }
-    }
-    pidFile.close();
+    // A grandchild lingers by design: end it now.
+    TerminateListed(m_dir / L"grandchild.pid");
 }
+
+void ScriptedChild::TerminateChildren() const { TerminateListed(m_dir / L"record.bin.pids"); }
 
 std::wstring ScriptedChild::ExePath() { return SiblingPath(L"tarvo_script_child.exe"); }
 

@@ -31,6 +31,9 @@ class ScriptedChild {
     // Every command line the child received, in order.
     std::vector<std::wstring> RecordedCommandLines() const;
     const ScratchDir& Dir() const { return m_dir; }
+    // Ends every child started with this script, by its recorded id; for a
+    // test whose run did not end.
+    void TerminateChildren() const;
 
   private:
     std::string PidFileForScript() const;

@@ -22,9 +22,13 @@ constexpr DWORD kRunGuardMs = 60000;
 
 std::string Out(const std::string& bytes) { return "out " + EscapeForScript(bytes); }
 
-std::vector<Event> RunUninstaller(UnInstaller& runner, const EventRecorder& recorder) {
+std::vector<Event> RunUninstaller(UnInstaller& runner, const EventRecorder& recorder,
+                                  const ScriptedChild& child) {
     runner.Start();
-    EXPECT_TRUE(runner.Wait(kRunGuardMs)) << "the run did not end";
+    if (!runner.Wait(kRunGuardMs)) {
+        ADD_FAILURE() << "the run did not end";
+        child.TerminateChildren();  // so the runner's destructor can finish
+    }
     EXPECT_EQ(runner.Worker()->m_name, L"UnInstaller");
     for (DWORD id : recorder.ThreadIds()) EXPECT_EQ(id, runner.Worker()->m_threadId);
     EXPECT_NE(runner.Worker()->m_threadId, GetCurrentThreadId());
@@ -60,17 +64,17 @@ TEST(UninstallerRun, ScriptedUninstallers) {
         {"install keys ignored", {Out("InstPath=C:\\x\nExePath=y\n")}, {endSuccess}},
         {"floods standard error", {"errfill 1000000"}, {endSuccess}},
         {"grandchild holds the output",
-         {"spawn 120000 {PIDFILE}", Out("Progress=0.2\n")},
+         {"spawn 120000 {PIDFILE}", Out("Progress=0.2\n"), "sleep 200"},
          {{5002, 0.2, L""}, endSuccess}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ScriptedChild child(c.script);
         EventRecorder recorder;
         UnInstaller runner(recorder.Callback(), ScriptedChild::ExePath(), L"C:\\old");
+        ScriptedChild child(c.script);  // destroyed before the runner
         std::vector<Event> expected{start};
         expected.insert(expected.end(), c.expected.begin(), c.expected.end());
-        EXPECT_EQ(RunUninstaller(runner, recorder), expected);
+        EXPECT_EQ(RunUninstaller(runner, recorder, child), expected);
     }
 }
 
@@ -79,7 +83,8 @@ TEST(UninstallerRun, MissingUninstallerStartsNothing) {
     for (const std::wstring& path : {std::wstring(L""), child.Dir() / L"absent.exe"}) {
         EventRecorder recorder;
         UnInstaller runner(recorder.Callback(), path, L"C:\\old");
-        EXPECT_EQ(RunUninstaller(runner, recorder), (std::vector<Event>{{5004, 1.0, kMissing}}));
+        EXPECT_EQ(RunUninstaller(runner, recorder, child),
+                  (std::vector<Event>{{5004, 1.0, kMissing}}));
     }
     EXPECT_TRUE(child.RecordedCommandLines().empty());
 }
@@ -92,7 +97,7 @@ TEST(UninstallerRun, PathsWithBlanks) {
     const std::wstring oldDir = L"C:\\Program Files\\\u5854\u6C83 PDF";
     EventRecorder recorder;
     UnInstaller runner(recorder.Callback(), copy, oldDir);
-    EXPECT_EQ(RunUninstaller(runner, recorder),
+    EXPECT_EQ(RunUninstaller(runner, recorder, child),
               (std::vector<Event>{{5002, 0.0, L""}, {5003, 0.0, L""}}));
 
     std::wstring user;
@@ -131,7 +136,7 @@ TEST(UninstallerCommandLine, TooLongIsALaunchFailure) {
         EventRecorder recorder;
         UnInstaller runner(recorder.Callback(), ScriptedChild::ExePath(),
                            L"C:\\" + std::wstring(c.length - base.size() - 3, L'o'));
-        EXPECT_EQ(RunUninstaller(runner, recorder), c.expected);
+        EXPECT_EQ(RunUninstaller(runner, recorder, child), c.expected);
         EXPECT_EQ(runner.CommandLine().size(), c.length);
     }
     EXPECT_EQ(child.RecordedCommandLines().size(), 1u);
