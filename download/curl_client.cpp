@@ -136,7 +136,7 @@ void CurlClient::HashExistingPrefix() {
     // The digest streams alongside the transfer; bytes kept from an earlier
     // attempt are hashed first, from the temporary file itself.
     m_hashing = false;
-    if (m_resumeOffset < 0) return;  // unknown prefix: no streamed digest
+    if (!m_streamDigest || m_resumeOffset < 0) return;  // unknown prefix: no streamed digest
     m_hashing = m_hasher.Begin();
     if (!m_hashing || m_resumeOffset == 0) return;
     FilePtr in(_wfopen(PartPath(true).c_str(), L"rb"));

@@ -67,6 +67,9 @@ class CurlClient {
 
     void SetProgressSink(ProgressSink sink) { m_progressSink = sink; }
     void SetProgressGateMs(unsigned gateMs) { m_progressGateMs = gateMs; }
+    // Whether Start also computes the package's digest while it arrives (on
+    // a helper thread); off by default, the downloader turns it on.
+    void SetStreamDigest(bool on) { m_streamDigest = on; }
 
   private:
     void HashExistingPrefix();
@@ -86,5 +89,6 @@ class CurlClient {
     unsigned m_progressGateMs = 1000;
     StreamingMd5 m_hasher;
     bool m_hashing = false;
+    bool m_streamDigest = false;
     std::string m_streamedDigest;
 };

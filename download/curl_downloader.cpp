@@ -20,6 +20,9 @@ CCurlDownloader::CCurlDownloader(const StatusCallback& listener, const std::wstr
     // A temporary file of an earlier process is never continued: its bytes
     // may belong to another package.
     if (!filePath.empty()) DeleteFileW(m_client.PartPath(true).c_str());
+    // The digest is computed while the package arrives, so the check after
+    // the last byte costs no second pass over the file.
+    m_client.SetStreamDigest(true);
 }
 
 CCurlDownloader::~CCurlDownloader() {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -32,6 +33,24 @@ int64_t SizeOf(const std::wstring& path) {
 }
 
 bool Readable(const std::wstring& path) { return FilePtr(_wfopen(path.c_str(), L"rb")) != nullptr; }
+
+// Feeds the first `length` bytes of a file to the digest; false when they
+// cannot all be read.
+bool HashPrefix(const std::wstring& path, int64_t length, Download::Md5& digest) {
+    if (length == 0) return true;
+    FilePtr in(_wfopen(path.c_str(), L"rb"));
+    if (!in) return false;
+    setvbuf(in.get(), nullptr, _IONBF, 0);
+    std::vector<char> buffer(1 << 20);
+    while (length > 0) {
+        const size_t want = static_cast<size_t>(std::min<int64_t>(length, buffer.size()));
+        const size_t n = fread(buffer.data(), 1, want, in.get());
+        if (n == 0) return false;
+        digest.Update(buffer.data(), n);
+        length -= static_cast<int64_t>(n);
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -213,6 +232,7 @@ unsigned CMTCurlDownloader::RunWorker() {
         part->end = offset + size - 1;
         part->curl = NewCurlEasy();
         part->url = m_realUrl;
+        if (i == 0) part->digestValid = HashPrefix(part->path, existing, part->digest);
         if (part->start > part->end) {
             part->status = 0;
         } else {
@@ -314,9 +334,13 @@ int CMTCurlDownloader::downloadExe(DownloadPartNode* part) {
         DEBUG_LOG_LINE(L"CMTCurlDownloader::downloadExe", L"curl_easy_cleanup");
     }
     curl_easy_reset(c);
-    if (part->file && fflush(part->file) != 0 && result == CURLE_OK) {
-        part->status = CURLE_WRITE_ERROR;
-        return part->status;
+    if (part->file && fflush(part->file) != 0) {
+        // Bytes counted as received never reached the disk.
+        part->digestValid = false;
+        if (result == CURLE_OK) {
+            part->status = CURLE_WRITE_ERROR;
+            return part->status;
+        }
     }
     if (result == CURLE_OK && part->file) {
         fclose(part->file);
@@ -341,6 +365,7 @@ size_t CMTCurlDownloader::writePart(char* data, size_t size, size_t count, void*
     const int64_t left = static_cast<int64_t>(part->end) - part->start + 1;
     const size_t take = static_cast<int64_t>(n) > left ? static_cast<size_t>(left) : n;
     const size_t written = fwrite(data, 1, take, part->file);
+    if (part->digestValid) part->digest.Update(data, written);
     part->start += static_cast<int32_t>(written);
     part->received += static_cast<int64_t>(written);
     return written;
@@ -383,6 +408,9 @@ void CMTCurlDownloader::waitForFinishThreadFun(std::vector<std::thread> partThre
 
 int CMTCurlDownloader::MergeParts() {
     const std::wstring first = getPartPath(m_filePath, 0);
+    m_mergedDigest.clear();
+    DownloadPartNode* head = m_parts.empty() ? nullptr : m_parts[0].get();
+    const bool hashing = head != nullptr && head->digestValid;
     std::vector<FilePtr> later;
     for (size_t i = 1; i < m_parts.size(); ++i) {
         FilePtr in(_wfopen(m_parts[i]->path.c_str(), L"rb"));
@@ -399,6 +427,7 @@ int CMTCurlDownloader::MergeParts() {
         size_t n;
         while ((n = fread(buffer.data(), 1, buffer.size(), in)) > 0) {
             if (fwrite(buffer.data(), 1, n, out.get()) != n) return CURLE_WRITE_ERROR;
+            if (hashing) head->digest.Update(buffer.data(), n);
         }
         if (ferror(in)) return CURLE_READ_ERROR;
         later[i - 1].reset();
@@ -409,6 +438,7 @@ int CMTCurlDownloader::MergeParts() {
     if (!MoveFileW(first.c_str(), m_filePath.c_str())) return CurlClient::kRenameFailed;
     deletePartFiles(m_filePath);
     if (!Readable(m_filePath)) return -994;
+    if (hashing) m_mergedDigest = head->digest.FinishHex();
     return 0;
 }
 
@@ -437,7 +467,7 @@ void CMTCurlDownloader::Finish() {
         return EndWithFailure(merged);
     }
     if (m_md5.size() == 32) {
-        const std::string actual = GetFileMd5(m_filePath);
+        const std::string actual = m_mergedDigest.empty() ? GetFileMd5(m_filePath) : m_mergedDigest;
         if (actual.size() == 32 && actual != m_md5) {
             Report(DL_CODE_MD5, 0.0, L"mtcurl文件md5校验失败");
             DeleteFileW(m_filePath.c_str());

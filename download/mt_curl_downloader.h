@@ -27,6 +27,7 @@
 
 #include "download/curl_handle.h"
 #include "download/download_timing.h"
+#include "download/md5.h"
 #include "download/downloader.h"
 #include "download/win_handle.h"
 #include "utils/thread.h"
@@ -47,6 +48,10 @@ class CMTCurlDownloader : public CDownloader {
         std::atomic<int64_t> received{0};
         int32_t attemptStart = 0;  // first byte asked for by the running attempt
         bool answerChecked = false;
+        // Part 0 only: MD5 of the bytes on disk, kept up to date as they
+        // arrive, so the package's digest needs no pass of its own.
+        Download::Md5 digest;
+        bool digestValid = false;
     };
 
     CMTCurlDownloader(const StatusCallback& listener, const std::wstring& url,
@@ -111,4 +116,5 @@ class CMTCurlDownloader : public CDownloader {
     std::mutex m_finishersLock;
     std::vector<std::thread> m_finishers;
     std::function<void()> m_beforeMerge;
+    std::string m_mergedDigest;  // digest of the merged package, "" when unknown
 };

@@ -8,15 +8,15 @@ StreamingMd5::~StreamingMd5() { Stop(false); }
 bool StreamingMd5::Begin() {
     Stop(false);
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_queue.clear();
-    m_current.clear();
+    m_head = m_tail = m_pending = m_used = 0;
+    std::fill(std::begin(m_fill), std::end(m_fill), size_t(0));
     m_closed = false;
     m_failed = false;
     m_fed = 0;
     m_result.clear();
     m_md5.Reset();
     try {
-        m_current.reserve(kBlock);
+        if (m_storage.size() != kBlock * kBlocks) m_storage.resize(kBlock * kBlocks);
         m_worker = std::thread(&StreamingMd5::Run, this);
     } catch (...) {
         m_failed = true;
@@ -26,49 +26,54 @@ bool StreamingMd5::Begin() {
     return true;
 }
 
-void StreamingMd5::PushCurrent(std::unique_lock<std::mutex>& lock) {
-    m_cv.wait(lock, [this] { return m_queue.size() < kMaxQueued || m_failed; });
-    if (m_failed) {
-        m_current.clear();
-        return;
-    }
-    m_queue.push_back(std::move(m_current));
-    m_current = std::vector<uint8_t>();
-    try {
-        m_current.reserve(kBlock);
-    } catch (...) {
-        m_failed = true;
-    }
+void StreamingMd5::Submit(std::unique_lock<std::mutex>& lock) {
+    m_fill[m_head] = m_used;
+    ++m_pending;
+    m_head = (m_head + 1) % kBlocks;
+    m_used = 0;
     m_cv.notify_all();
+    m_cv.wait(lock, [this] { return m_pending < kBlocks || m_failed; });
 }
 
 void StreamingMd5::Feed(const void* data, size_t length) {
     if (!m_running) return;
     const uint8_t* p = static_cast<const uint8_t*>(data);
     m_fed += length;
-    std::unique_lock<std::mutex> lock(m_mutex);
-    while (length > 0 && !m_failed) {
-        const size_t take = std::min(length, kBlock - m_current.size());
-        m_current.insert(m_current.end(), p, p + take);
+    while (length > 0) {
+        // The block at m_head belongs to the producer until it is submitted,
+        // so the copy needs no lock.
+        const size_t take = std::min(length, kBlock - m_used);
+        std::memcpy(m_storage.data() + m_head * kBlock + m_used, p, take);
+        m_used += take;
         p += take;
         length -= take;
-        if (m_current.size() == kBlock) PushCurrent(lock);
+        if (m_used == kBlock) {
+            std::unique_lock<std::mutex> lock(m_mutex);
+            if (m_failed) return;
+            Submit(lock);
+        }
     }
 }
 
 void StreamingMd5::Run() {
-    // Hashing happens outside the lock so the producer keeps going.
     for (;;) {
-        std::vector<uint8_t> block;
+        size_t block;
+        size_t bytes;
         {
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_cv.wait(lock, [this] { return !m_queue.empty() || m_closed; });
-            if (m_queue.empty()) break;
-            block = std::move(m_queue.front());
-            m_queue.pop_front();
+            m_cv.wait(lock, [this] { return m_pending > 0 || m_closed; });
+            if (m_pending == 0) break;
+            block = m_tail;
+            bytes = m_fill[block];
+        }
+        m_md5.Update(m_storage.data() + block * kBlock, bytes);
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_fill[block] = 0;
+            m_tail = (m_tail + 1) % kBlocks;
+            --m_pending;
             m_cv.notify_all();
         }
-        m_md5.Update(block.data(), block.size());
     }
 }
 
@@ -76,9 +81,14 @@ void StreamingMd5::Stop(bool keep) {
     if (!m_running) return;
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        if (keep && !m_failed && !m_current.empty()) PushCurrent(lock);
+        if (keep && !m_failed && m_used > 0) {
+            m_fill[m_head] = m_used;
+            ++m_pending;
+            m_head = (m_head + 1) % kBlocks;
+            m_used = 0;
+        }
         if (!keep) {
-            m_queue.clear();
+            m_pending = 0;
             m_failed = true;
         }
         m_closed = true;

@@ -9,7 +9,6 @@
 // Failures (no thread, no memory) are values: Finish returns "".
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -35,16 +34,25 @@ class StreamingMd5 {
 
   private:
     void Run();
-    void PushCurrent(std::unique_lock<std::mutex>& lock);
     void Stop(bool keep);
+    // Hands the block being filled to the helper; waits for the next block
+    // to be free. Called with the lock held.
+    void Submit(std::unique_lock<std::mutex>& lock);
 
+    // A fixed ring of blocks allocated once per digest: the producer fills
+    // one while the helper hashes the others, and no memory is allocated or
+    // released per block.
     static constexpr size_t kBlock = 1 << 20;
-    static constexpr size_t kMaxQueued = 6;
+    static constexpr size_t kBlocks = 4;
 
     std::mutex m_mutex;
     std::condition_variable m_cv;
-    std::deque<std::vector<uint8_t>> m_queue;
-    std::vector<uint8_t> m_current;
+    std::vector<uint8_t> m_storage;
+    size_t m_fill[kBlocks] = {};  // bytes in each block handed over (0: free)
+    size_t m_head = 0;            // block the producer fills
+    size_t m_tail = 0;            // block the helper hashes next
+    size_t m_pending = 0;         // blocks handed over and not yet hashed
+    size_t m_used = 0;            // bytes in the block being filled
     bool m_closed = false;
     bool m_failed = false;
     bool m_running = false;

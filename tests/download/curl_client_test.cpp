@@ -36,6 +36,7 @@ TEST(CurlClient, CleanTransferMovesTheTemporaryFileOntoTheTarget) {
     Progress progress;
     CurlClient client(PackageUrlW(opts), target, &progress, &Progress::Sink);
     client.SetProgressGateMs(0);
+    client.SetStreamDigest(true);
     ASSERT_EQ(client.Start(), 0);
     const std::string md5 = PackageMd5(opts);
     EXPECT_EQ(FileSize(target), 3000000);
@@ -89,6 +90,7 @@ TEST(CurlClient, NextAttemptResumesFromTheTemporaryFileWithoutProbing) {
     Progress progress;
     CurlClient client(PackageUrlW(opts), target, &progress, &Progress::Sink);
     client.SetProgressGateMs(0);
+    client.SetStreamDigest(true);
     ASSERT_EQ(client.Start(), CURLE_PARTIAL_FILE);
     ASSERT_EQ(FileSize(target + L".part"), 1000000);
     progress.percents.clear();
@@ -111,6 +113,7 @@ TEST(CurlClient, CompressingServerStillYieldsThePackage) {
     const std::wstring target = dir.File(L"pkg.exe");
     CurlClient client(PackageUrlW(opts), target, nullptr);
     ASSERT_EQ(client.Start(), 0);
+    EXPECT_TRUE(client.StreamedDigest().empty());  // not asked for
     EXPECT_EQ(FileSize(target), 1500000);
     EXPECT_EQ(GetFileMd5(target), PackageMd5(opts));
 }
