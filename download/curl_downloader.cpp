@@ -69,7 +69,12 @@ void CCurlDownloader::Report(int code, double progress, const wchar_t* text) {
 
 void CCurlDownloader::OnClientProgress(void* owner, double speed, double percent) {
     auto* self = static_cast<CCurlDownloader*>(owner);
-    if (speed > 0.0 && percent <= 100.0) self->Report(DL_CODE_PROGRESS, percent / 100.0, L"");
+    if (speed <= 0.0 || percent > 100.0) return;
+    // A stalled connection keeps a non-zero average speed: only growth is news.
+    const double fraction = percent / 100.0;
+    if (fraction <= self->m_lastFraction) return;
+    self->m_lastFraction = fraction;
+    self->Report(DL_CODE_PROGRESS, fraction, L"");
 }
 
 unsigned CCurlDownloader::dlThreadFun(void* self) {
@@ -91,6 +96,7 @@ int CCurlDownloader::Attempt() {
 }
 
 unsigned CCurlDownloader::Run() {
+    m_lastFraction = 0.0;
     Report(DL_CODE_START, 1.0, L"");
     if (m_filePath.empty()) {
         // Nowhere to put the package: the run ends here.

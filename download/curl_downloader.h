@@ -51,6 +51,7 @@ class CCurlDownloader : public CDownloader {
     CurlClient m_client;
     std::unique_ptr<Utils::Thread> m_thread;
     bool m_retried = false;
+    double m_lastFraction = 0.0;  // last progress reported in this run
 
     // Workers that asked for their own replacement (Start from inside the
     // listener); joined later from another thread.

@@ -28,10 +28,14 @@ DownloadTiming Fast() {
 
 const std::wstring kPackage = L"__Package_TarvoPDFEditor.exe";
 
+// Fractions in (0, 1], each report above the one before.
 void ExpectProgressSane(const std::vector<double>& progress) {
-    for (double p : progress) {
-        EXPECT_GT(p, 0.0);
-        EXPECT_LE(p, 1.0);
+    for (size_t i = 0; i < progress.size(); ++i) {
+        EXPECT_GT(progress[i], 0.0);
+        EXPECT_LE(progress[i], 1.0);
+        if (i > 0) {
+            EXPECT_GT(progress[i], progress[i - 1]);
+        }
     }
 }
 
