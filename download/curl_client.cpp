@@ -42,6 +42,11 @@ int SetProbeOptions(CURL* curl, const std::string& url, bool withHeader) {
     return rc;
 }
 
+int64_t FileSizeOf(const std::wstring& path) {
+    struct _stat64 st;
+    return _wstat64(path.c_str(), &st) == 0 ? st.st_size : -1;
+}
+
 }  // namespace
 
 size_t DiscardBody(char*, size_t size, size_t count, void*) { return size * count; }
@@ -187,6 +192,9 @@ int CurlClient::Start() {
         if (!curl) result = kNoHandle;
     }
     if (result == 0) {
+        // A temporary file longer than the package cannot be continued.
+        if (FileSizeOf(tempPath) > static_cast<int64_t>(m_fileLength))
+            DeleteFileW(tempPath.c_str());
         file.reset(_wfopen(tempPath.c_str(), L"ab+"));
         if (!file) result = kTempFileFailed;
     }
@@ -220,8 +228,7 @@ int CurlClient::Start() {
         rc |= curl_easy_setopt(c, CURLOPT_XFERINFODATA, this);
         rc |= curl_easy_setopt(c, CURLOPT_FAILONERROR, 1L);
         rc |= curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, 60L);
-        struct _stat64 st;
-        m_resumeOffset = _wstat64(tempPath.c_str(), &st) == 0 ? st.st_size : -1;
+        m_resumeOffset = FileSizeOf(tempPath);
         if (m_resumeOffset > 0) {
             rc |= curl_easy_setopt(c, CURLOPT_RESUME_FROM_LARGE,
                                    static_cast<curl_off_t>(m_resumeOffset));
@@ -249,6 +256,20 @@ int CurlClient::Start() {
     std::string digest = m_hashing ? m_hasher.Finish() : std::string();
     m_hashing = false;
     if (result == 0 && !flushed) result = CURLE_WRITE_ERROR;
+    if (result == 0) {
+        // A body that ended early without a length of its own (the connection
+        // simply closed) looks like success to libcurl; the probed length
+        // says otherwise, and the next attempt continues it.
+        const int64_t got = FileSizeOf(tempPath);
+        if (got != static_cast<int64_t>(m_fileLength)) {
+            if (got > static_cast<int64_t>(m_fileLength)) DeleteFileW(tempPath.c_str());
+            result = CURLE_PARTIAL_FILE;
+            DEBUG_LOG_LINE(L"CurlClient::Start", L"error:%d:%s", result, CurlText(result).c_str());
+        }
+    } else if (result == CURLE_RANGE_ERROR) {
+        // The server cannot continue the temporary file: start it afresh.
+        DeleteFileW(tempPath.c_str());
+    }
     if (result == 0) {
         DeleteFileW(targetPath.c_str());
         if (!MoveFileW(tempPath.c_str(), targetPath.c_str())) {

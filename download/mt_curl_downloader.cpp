@@ -326,7 +326,12 @@ int CMTCurlDownloader::downloadExe(DownloadPartNode* part) {
     curl_easy_setopt(c, CURLOPT_BUFFERSIZE, CurlClient::kReceiveBuffer);
     if (rc != 0) return rc;
 
-    const int result = curl_easy_perform(c);
+    int result = curl_easy_perform(c);
+    if (result == CURLE_OK && part->start <= part->end) {
+        // The answer ended (connection closed, no length of its own) before
+        // the range did: the rest is still to come.
+        result = CURLE_PARTIAL_FILE;
+    }
     if (result != CURLE_OK) {
         DEBUG_LOG_LINE(L"CMTCurlDownloader::downloadExe", L"error:%d:%s", result,
                        CurlText(result).c_str());

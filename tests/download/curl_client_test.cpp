@@ -106,6 +106,33 @@ TEST(CurlClient, NextAttemptResumesFromTheTemporaryFileWithoutProbing) {
     EXPECT_EQ(requests[2].substr(requests[2].rfind(' ') + 1), "bytes=1000000-");
 }
 
+TEST(CurlClient, ShortBodyWithoutLengthIsContinuedNotAccepted) {
+    REQUIRE_SERVER();
+    ScratchDir dir;
+    const std::string opts =
+        "size=2000000,nolength=1,headlength=2000000,close=600000,faults=1,id=short";
+    const std::wstring target = dir.File(L"pkg.exe");
+    CurlClient client(PackageUrlW(opts), target, nullptr);
+    EXPECT_EQ(client.Start(), CURLE_PARTIAL_FILE);
+    EXPECT_EQ(FileSize(target), -1);
+    EXPECT_EQ(FileSize(target + L".part"), 600000);
+    ASSERT_EQ(client.Start(), 0);
+    EXPECT_EQ(GetFileMd5(target), PackageMd5(opts));
+}
+
+TEST(CurlClient, ServerWithoutRangesRestartsTheTemporaryFile) {
+    REQUIRE_SERVER();
+    ScratchDir dir;
+    const std::string opts = "size=2000000,norange=1,close=500000,faults=1";
+    const std::wstring target = dir.File(L"pkg.exe");
+    CurlClient client(PackageUrlW(opts), target, nullptr);
+    EXPECT_EQ(client.Start(), CURLE_PARTIAL_FILE);
+    EXPECT_EQ(client.Start(), CURLE_RANGE_ERROR);
+    EXPECT_EQ(FileSize(target + L".part"), -1);
+    ASSERT_EQ(client.Start(), 0);
+    EXPECT_EQ(GetFileMd5(target), PackageMd5(opts));
+}
+
 TEST(CurlClient, CompressingServerStillYieldsThePackage) {
     REQUIRE_SERVER();
     ScratchDir dir;

@@ -136,6 +136,22 @@ TEST(MTCurlDownloader, PartWithOneByteLeftReceivesIt) {
     EXPECT_EQ(GetFileMd5(dir.File(kPackage)), PackageMd5(opts));
 }
 
+TEST(MTCurlDownloader, PartEndingBeforeItsRangeIsContinued) {
+    REQUIRE_SERVER();
+    ScratchDir dir;
+    const std::string opts =
+        "size=300,nolength=1,headlength=300,close=100,faults=1,digest=none,id=shortpart";
+    ListenerRecorder rec;
+    CMTCurlDownloader downloader(rec.Callback(), PackageUrlW(opts), dir.File(kPackage));
+    downloader.SetTimingForTest(Fast());
+    downloader.Start();
+    ASSERT_TRUE(rec.WaitForFinals(1));
+    EXPECT_EQ(rec.Codes().back(), DL_CODE_SUCCESS);
+    EXPECT_EQ(Ranges("shortpart"), (std::vector<std::string>{"0-299", "100-299"}));
+    EXPECT_EQ(FileSize(dir.File(kPackage)), 300);
+    EXPECT_EQ(GetFileMd5(dir.File(kPackage)), PackageMd5(opts));
+}
+
 TEST(MTCurlDownloader, StalledPartTimesOutAndIsTriedAgain) {
     REQUIRE_SERVER();
     ScratchDir dir;

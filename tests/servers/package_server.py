@@ -30,7 +30,7 @@ Options (all optional):
   stall=S       pause S seconds (float) after stallat=N body bytes (default 0)
   nolength=1    no Content-Length (the body ends when the connection closes)
   length=N      state Content-Length N; the body is cut at N bytes
-  headlength=N  state Content-Length N in HEAD answers only
+  headlength=N  state Content-Length N in HEAD answers only (also with nolength)
   rate=B        throttle each response to B bytes per second
   gzip=1        gzip the whole body (ranges ignored) when the request offers gzip
   norange=1     ignore Range headers (always a full 200)
@@ -356,7 +356,7 @@ class Handler(BaseHTTPRequestHandler):
             self.send_header("Content-Range", "bytes %d-%d/%d" % (start, end, size))
         if use_gzip:
             self.send_header("Content-Encoding", "gzip")
-        if "nolength" in opts:
+        if "nolength" in opts and not (head and "headlength" in opts):
             self.send_header("Connection", "close")
             self.close_connection = True
         else:
