@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/captured_run.h"
 #include "tests/process_runner.h"
 #include "tests/scratch.h"
 #include "utils/text.h"
@@ -16,65 +17,8 @@ using TestSupport::IsFile;
 using TestSupport::ScratchDir;
 using TestSupport::SiblingPath;
 
-struct ChildRun {
-    bool finished = false;
-    DWORD exitCode = 0;
-    std::vector<std::wstring> lines;  // UTF-8 decoded, line ends removed
-
-    bool Has(const std::wstring& line) const {
-        for (const auto& l : lines) {
-            if (l == line) return true;
-        }
-        return false;
-    }
-};
-
-// Runs `commandLine` with standard output into a pipe and returns its lines.
-ChildRun RunCaptured(const std::wstring& commandLine) {
-    ChildRun run;
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return run;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    // As the installer's runners start children: given handles, hidden window.
-    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    PROCESS_INFORMATION info = {};
-    std::wstring line = commandLine;
-    const bool started = CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &info);
-    CloseHandle(writeEnd);
-    std::string bytes;
-    if (started) {
-        char chunk[4096];
-        DWORD got = 0;
-        while (ReadFile(readEnd, chunk, sizeof(chunk), &got, nullptr) && got > 0) {
-            bytes.append(chunk, got);
-        }
-        run.finished = WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0;
-        if (!run.finished) TerminateProcess(info.hProcess, 1);
-        GetExitCodeProcess(info.hProcess, &run.exitCode);
-        CloseHandle(info.hThread);
-        CloseHandle(info.hProcess);
-    }
-    CloseHandle(readEnd);
-    const std::wstring text = Utils::AnsiToWide(bytes, CP_UTF8);
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find(L'\n', start);
-        if (end == std::wstring::npos) end = text.size();
-        std::wstring l = text.substr(start, end - start);
-        if (!l.empty() && l.back() == L'\r') l.pop_back();
-        run.lines.push_back(l);
-        start = end + 1;
-    }
-    return run;
-}
+using ChildRun = TestSupport::CapturedRun;
+using TestSupport::RunCaptured;
 
 std::wstring PackageCommand(const std::wstring& options, const std::wstring& dir) {
     return L"\"" + SiblingPath(L"demo_package.exe") +
