@@ -138,6 +138,23 @@ TEST_F(Headless, FailingUninstallerKeepsTheOldVersionRecorded) {
     EXPECT_TRUE(IsFile(dir + L"\\uninst.ep"));
 }
 
+TEST_F(Headless, IsOverrideFalseKeepsTheInstalledVersion) {
+    ScratchDir scratch;
+    const std::wstring dir = scratch / L"app";
+    ASSERT_EQ(Install(ServerUrl(L"id=h10"), dir).exitCode, 0u);
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Uninstall", L"IsOverride", L"false",
+                                           (dir + L"\\set.ini").c_str()));
+    // The uninstaller would fail if it ran; it must not run at all.
+    SetEnvironmentVariableW(L"TARVO_DEMO_UNINSTALL", L"duration=0;error=不应运行");
+    const CapturedRun run = Install(ServerUrl(L"id=h11"), dir);
+    EXPECT_EQ(static_cast<int>(run.exitCode), kHeadlessOk) << Dump(run);
+    EXPECT_FALSE(run.Has(L"Removing the old version")) << Dump(run);
+    EXPECT_TRUE(run.Has(L"Installed into " + dir));
+    // Another directory is no reason to keep the old version.
+    const CapturedRun elsewhere = Install(ServerUrl(L"id=h12"), scratch / L"other");
+    EXPECT_EQ(static_cast<int>(elsewhere.exitCode), kHeadlessUninstallFailed) << Dump(elsewhere);
+}
+
 TEST_F(Headless, RefusedWhileTheApplicationRuns) {
     ScratchDir scratch;
     const std::wstring app = scratch / L"TarvoPDFEditor.exe";
