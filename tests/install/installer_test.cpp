@@ -77,29 +77,36 @@ TEST(InstallerRun, ScriptedPackages) {
          {Out("Error=bad\nState=Success\n")},
          {{2004, 1000.0, L"bad"}, {2003, 0.0, L""}}},
         {"key split across two writes with a pause",
-         {Out("Progr"), "sleep 150", Out("ess=0.5\n")},
-         {{2002, 0.5, L""}, kEndSuccess}},
+         {Out("Progress=0.01\nProgr"), "waitevents 3", Out("ess=0.5\n")},
+         {{2002, 0.01, L""}, {2002, 0.5, L""}, kEndSuccess}},
         {"error split across two writes is still a failure",
-         {Out("Progress=0.2\nErr"), "sleep 150", Out("or=disk full\r\n"), "sleep 50"},
+         {Out("Progress=0.2\nErr"), "waitevents 3", Out("or=disk full\r\n"), "sleep 50"},
          {{2002, 0.2, L""}, {2004, 1000.0, L"disk full\r"}}},
         {"unterminated last line counts",
          {Out("Progress=0.3\nState=Fail")},
          {{2002, 0.3, L""}, {2004, 0.0, kInstallFailed}}},
         {"encode switches for later reads",
-         {Out("Encode=936\n"), "sleep 150", Out("Message=" + gbk + "\n"), "sleep 150",
-          Out("Encode=UTF8\n"), "sleep 150", Out("Message=" + utf8 + "\n")},
-         {{3009, 0.0, L"\u5854\u6C83PDF"}, {3009, 0.0, L"\u5854\u6C83PDF"}, kEndSuccess}},
+         {Out("Encode=936\nProgress=0.1\n"), "waitevents 3", Out("Message=" + gbk + "\n"),
+          Out("Encode=UTF8\nProgress=0.2\n"), "waitevents 5", Out("Message=" + utf8 + "\n")},
+         {{2002, 0.1, L""},
+          {3009, 0.0, L"\u5854\u6C83PDF"},
+          {2002, 0.2, L""},
+          {3009, 0.0, L"\u5854\u6C83PDF"},
+          kEndSuccess}},
         {"encode does not change the rest of its own read",
-         {Out("Encode=UTF8\nMessage=" + utf8 + "\n"), "sleep 150", Out("Message=" + utf8 + "\n")},
+         {Out("Encode=UTF8\nMessage=" + utf8 + "\n"), "waitevents 3",
+          Out("Message=" + utf8 + "\n")},
          {{3009, 0.0, Utils::AnsiToWide("Message=" + utf8, 0).substr(8)},
           {3009, 0.0, L"\u5854\u6C83PDF"},
           kEndSuccess}},
         {"character cut between two writes",
-         {Out("Message=" + utf8.substr(0, 2)), "sleep 150", Out(utf8.substr(2) + "\n")},
-         {{3009, 0.0, Utils::AnsiToWide("Message=" + utf8, 0).substr(8)}, kEndSuccess}},
+         {Out("Encode=UTF8\nProgress=0.1\n"), "waitevents 3",
+          Out("Progress=0.2\nMessage=" + utf8.substr(0, 2)), "waitevents 4",
+          Out(utf8.substr(2) + "\n")},
+         {{2002, 0.1, L""}, {2002, 0.2, L""}, {3009, 0.0, L"\u5854\u6C83PDF"}, kEndSuccess}},
         {"floods standard error", {"errfill 1000000", Out("State=Success\n")}, {{2003, 0.0, L""}}},
         {"100 KB without a line feed (read to its end before the child ends)",
-         {"outfill 102400", Out("\nProgress=0.7\n"), "sleep 1500"},
+         {"outfill 102400", Out("\nProgress=0.7\n"), "waitevents 3"},
          {{2002, 0.7, L""}, kEndSuccess}},
         {"keeps writing after its final line",
          {Out("State=Fail\n"), "outfill 300000", "errfill 300000"},
@@ -121,10 +128,11 @@ TEST(InstallerRun, AGrandchildHoldingTheOutputDoesNotHangTheRun) {
 }
 
 TEST(InstallerRun, OnlyOneReadFollowsTheEndOfTheChild) {
-    // 31 lines of 100 bytes arrive and the child ends during one long pause:
-    // the read after the pause sees the child running no longer... the one
-    // after the next pause is the last. 2048 bytes are read: 20 whole lines;
-    // the cut 21st is not taken for a line.
+    // Once the runner has read the first line it pauses 1.5 s; meanwhile 31
+    // lines of 100 bytes arrive and the child ends. The read after the pause
+    // takes 1024 bytes and finds the child ended; the read after the next
+    // pause is the last. 2048 bytes are read: 20 whole lines, and the cut
+    // 21st is not taken for a line.
     std::string block;
     for (int i = 0; i < 31; ++i) {
         std::string line = "Message=" + std::to_string(100 + i);
@@ -137,7 +145,7 @@ TEST(InstallerRun, OnlyOneReadFollowsTheEndOfTheChild) {
         text.resize(99, L'.');
         expected.push_back({3009, 0.0, text.substr(8)});
     }
-    const auto events = RunPackage({Out("Progress=0.1\n"), "sleep 500", Out(block)}, 1500);
+    const auto events = RunPackage({Out("Progress=0.1\n"), "waitevents 3", Out(block)}, 1500);
     EXPECT_EQ(events, Framed(expected, {kEndSuccess}));
 }
 

@@ -14,6 +14,8 @@
 //   spawn MS PIDFILE  start a grandchild that inherits the output handle and
 //                     lingers MS milliseconds; its process id goes to PIDFILE
 //   readinput         read standard input until its end
+//   waitevents N      wait (at most 30 s) until the runner has reported N
+//                     events: the named event TARVO_CHILD_EVENTS + N
 //   exit CODE         end now with CODE
 // At the end of the script the program exits with 0.
 // "script_child --linger MS" only sleeps (the grandchild).
@@ -159,6 +161,14 @@ int main(int argc, char** argv) {
             const size_t gap = arg.find(' ');
             Spawn(std::atol(arg.substr(0, gap).c_str()),
                   gap == std::string::npos ? "" : arg.substr(gap + 1));
+        } else if (verb == "waitevents") {
+            const std::wstring name =
+                Env(L"TARVO_CHILD_EVENTS") + std::to_wstring(std::atol(arg.c_str()));
+            HANDLE signal = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+            if (signal != nullptr) {
+                WaitForSingleObject(signal, 30000);
+                CloseHandle(signal);
+            }
         } else if (verb == "readinput") {
             char sink[256];
             DWORD n = 0;
