@@ -128,7 +128,8 @@ TEST(InstallerRun, AGrandchildHoldingTheOutputDoesNotHangTheRun) {
 }
 
 TEST(InstallerRun, OnlyOneReadFollowsTheEndOfTheChild) {
-    // Once the runner has read the first line it pauses 1.5 s; meanwhile 31
+    // The first line's event comes just before the runner checks the child
+    // and pauses 1.5 s. 0.3 s later (the child still ran at the check) 31
     // lines of 100 bytes arrive and the child ends. The read after the pause
     // takes 1024 bytes and finds the child ended; the read after the next
     // pause is the last. 2048 bytes are read: 20 whole lines, and the cut
@@ -145,7 +146,8 @@ TEST(InstallerRun, OnlyOneReadFollowsTheEndOfTheChild) {
         text.resize(99, L'.');
         expected.push_back({3009, 0.0, text.substr(8)});
     }
-    const auto events = RunPackage({Out("Progress=0.1\n"), "waitevents 3", Out(block)}, 1500);
+    const auto events =
+        RunPackage({Out("Progress=0.1\n"), "waitevents 3", "sleep 300", Out(block)}, 1500);
     EXPECT_EQ(events, Framed(expected, {kEndSuccess}));
 }
 
