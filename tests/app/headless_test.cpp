@@ -175,6 +175,33 @@ TEST_F(Headless, RefusedWhileTheApplicationRuns) {
     EXPECT_FALSE(TestSupport::IsDirectory(scratch / L"app"));
 }
 
+TEST_F(Headless, InstallAnewWaitsForTheApplicationToEnd) {
+    ScratchDir scratch;
+    const std::wstring dir = scratch / L"app";
+    ASSERT_EQ(Install(ServerUrl(L"id=h13"), dir).exitCode, 0u);
+    // A "TarvoPDFEditor.exe" that ends by itself after a while. The demo
+    // uninstaller refuses while it runs, so success shows the run waited.
+    const std::wstring app = scratch / L"TarvoPDFEditor.exe";
+    ASSERT_TRUE(CopyFileW(SiblingPath(L"demo_package.exe").c_str(), app.c_str(), FALSE));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    std::wstring line = L"\"" + app + L"\" -demo=hang=2500";
+    ASSERT_TRUE(CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                               nullptr, nullptr, &startup, &info));
+    for (int i = 0; i < 200 && ProcessIdByName(L"TarvoPDFEditor.exe") == 0; ++i) Sleep(10);
+    const CapturedRun run = RunCaptured(L"\"" + SiblingPath(L"TarvoPDFEditorInstaller.exe") +
+                                        L"\" -silent=true -insnew=true -downloadurl=" +
+                                        ServerUrl(L"id=h14") + L" \"-installdir=" + dir + L"\"");
+    EXPECT_EQ(WaitForSingleObject(info.hProcess, 0), WAIT_OBJECT_0);
+    TerminateProcess(info.hProcess, 0);
+    WaitForSingleObject(info.hProcess, 10000);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    EXPECT_EQ(static_cast<int>(run.exitCode), kHeadlessOk) << Dump(run);
+    EXPECT_TRUE(run.Has(L"Old version removed")) << Dump(run);
+}
+
 TEST_F(Headless, SecondInstanceIsRefused) {
     SingleInstanceLock held(L"Installer_TarvoPDFEditor");
     held.Acquire();
