@@ -39,8 +39,11 @@ int SetProbeOptions(CURL* curl, const std::string& url, bool withHeader) {
     rc |= curl_easy_setopt(curl, CURLOPT_NOBODY, 1L);
     rc |= curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &DiscardBody);
     rc |= curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, 60L);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, CurlClient::ProbeTimeoutSec());
     return rc;
 }
+
+std::atomic<long> g_probeTimeoutSec{CurlClient::kProbeTimeoutSec};
 
 int64_t FileSizeOf(const std::wstring& path) {
     struct _stat64 st;
@@ -50,6 +53,9 @@ int64_t FileSizeOf(const std::wstring& path) {
 }  // namespace
 
 size_t DiscardBody(char*, size_t size, size_t count, void*) { return size * count; }
+
+void CurlClient::SetProbeTimeoutForTest(long seconds) { g_probeTimeoutSec = seconds; }
+long CurlClient::ProbeTimeoutSec() { return g_probeTimeoutSec; }
 
 std::string GetRealUrl(CURL* handle) {
     if (handle == nullptr) return std::string();
@@ -218,6 +224,8 @@ int CurlClient::Start() {
         curl_easy_setopt(c, CURLOPT_TCP_KEEPINTVL, 10L);
         curl_easy_setopt(c, CURLOPT_TIMEOUT, 0L);
         curl_easy_setopt(c, CURLOPT_BUFFERSIZE, kReceiveBuffer);
+        curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, m_stallTimeSec);
         int rc = 0;
         rc |= curl_easy_setopt(c, CURLOPT_URL, m_realUrl.c_str());
         rc |= curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);

@@ -67,6 +67,12 @@ class CurlClient {
 
     void SetProgressSink(ProgressSink sink) { m_progressSink = sink; }
     void SetProgressGateMs(unsigned gateMs) { m_progressGateMs = gateMs; }
+    void SetStallTimeSec(long seconds) { m_stallTimeSec = seconds; }
+    // Longest a body-less probe may take, for every probe of the process (a
+    // server that accepts and never answers would otherwise block forever).
+    static constexpr long kProbeTimeoutSec = 60;
+    static void SetProbeTimeoutForTest(long seconds);
+    static long ProbeTimeoutSec();
     // Whether Start also computes the package's digest while it arrives (on
     // a helper thread); off by default, the downloader turns it on.
     void SetStreamDigest(bool on) { m_streamDigest = on; }
@@ -87,6 +93,7 @@ class CurlClient {
 
     FILE* m_file = nullptr;  // borrowed view of the open temporary file during Start
     unsigned m_progressGateMs = 1000;
+    long m_stallTimeSec = 60;
     StreamingMd5 m_hasher;
     bool m_hashing = false;
     bool m_streamDigest = false;

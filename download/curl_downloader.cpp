@@ -36,6 +36,7 @@ CCurlDownloader::~CCurlDownloader() {
 void CCurlDownloader::SetTimingForTest(const DownloadTiming& timing) {
     m_timing = timing;
     m_client.SetProgressGateMs(timing.progressGateMs);
+    m_client.SetStallTimeSec(timing.stallTimeSec);
 }
 
 void CCurlDownloader::Start() {

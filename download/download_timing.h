@@ -9,6 +9,9 @@ struct DownloadTiming {
     unsigned progressGateMs = 1000;
     // Ranged parts: a part slower than 1 byte per second for this long fails.
     long lowSpeedTimeSec = 5;
+    // Single connection: a transfer slower than 1 byte per second for this
+    // long fails (a stalled server would otherwise hold the run forever).
+    long stallTimeSec = 60;
     // Ranged parts: pause between starting two part threads.
     unsigned partStaggerMs = 100;
 

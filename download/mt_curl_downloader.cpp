@@ -169,6 +169,7 @@ bool CMTCurlDownloader::getRealDownloadUrl(const std::string& url) {
     rc |= curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 0L);
     rc |= curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &DiscardBody);
     rc |= curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, 60L);
+    curl_easy_setopt(c, CURLOPT_TIMEOUT, CurlClient::ProbeTimeoutSec());
     if (rc != 0) return false;
     if (curl_easy_perform(c) != CURLE_OK) return false;
 

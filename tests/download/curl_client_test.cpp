@@ -192,6 +192,19 @@ TEST(CurlClient, CancelEndsAStalledTransfer) {
     canceller.join();
 }
 
+TEST(CurlClient, StalledTransferAndSilentProbeTimeOut) {
+    REQUIRE_SERVER();
+    ScratchDir dir;
+    CurlClient stalled(PackageUrlW("size=2000000,stall=30,stallat=0"), dir.File(L"a.exe"), nullptr);
+    stalled.SetStallTimeSec(1);
+    EXPECT_EQ(stalled.Start(), CURLE_OPERATION_TIMEDOUT);
+    CurlClient::SetProbeTimeoutForTest(1);
+    CurlClient silent(PackageUrlW("size=2000000,headstall=30"), dir.File(L"b.exe"), nullptr);
+    const int result = silent.Start();
+    CurlClient::SetProbeTimeoutForTest(CurlClient::kProbeTimeoutSec);
+    EXPECT_EQ(result, CurlClient::kNoLength);
+}
+
 TEST(CurlClient, ProbesReportFinalUrlAndLength) {
     REQUIRE_SERVER();
     const std::string url = TestSupport::PackageUrl("size=1234567");

@@ -36,6 +36,7 @@ Options (all optional):
   norange=1     ignore Range headers (always a full 200)
   range416=1    answer every ranged request with 416
   corrupt=1     flip the first byte of a GET body (a GET fault)
+  headstall=S   pause S seconds before answering a HEAD request
   faults=K      the GET faults (getstatus, close, stall) apply to the first K
                 GET requests of this option set only; later GETs are clean
 
@@ -307,6 +308,8 @@ class Handler(BaseHTTPRequestHandler):
     # -- the package -----------------------------------------------------
     def serve(self, src, opts, head):
         active = True if head else self.get_fault_active(opts)
+        if head and "headstall" in opts:
+            time.sleep(float(opts["headstall"]))
         if "corrupt" in opts and active and not head:
             inner = src.read
 
