@@ -8,6 +8,7 @@
 #include <string>
 
 #include "tests/log_capture.h"
+#include "tests/scratch.h"
 #include "utils/account.h"
 #include "utils/file_system.h"
 #include "utils/guid.h"
@@ -17,48 +18,8 @@
 
 namespace {
 
-// A scratch directory under the Wine user's temp folder, removed afterwards.
-class ScratchDir {
-  public:
-    ScratchDir() {
-        wchar_t base[MAX_PATH + 1];
-        GetTempPathW(MAX_PATH + 1, base);
-        m_path = std::wstring(base) + L"probe_test_" + std::to_wstring(GetCurrentProcessId()) +
-                 L"_" + std::to_wstring(++s_counter);
-        CreateDirectoryW(m_path.c_str(), nullptr);
-    }
-    ~ScratchDir() { RemoveTree(m_path); }
-    const std::wstring& Path() const { return m_path; }
-
-    static void RemoveTree(const std::wstring& dir) {
-        WIN32_FIND_DATAW data;
-        HANDLE find = FindFirstFileW((dir + L"\\*").c_str(), &data);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                const std::wstring name = data.cFileName;
-                if (name == L"." || name == L"..") continue;
-                const std::wstring child = dir + L"\\" + name;
-                if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                    RemoveTree(child);
-                } else {
-                    DeleteFileW(child.c_str());
-                }
-            } while (FindNextFileW(find, &data));
-            FindClose(find);
-        }
-        RemoveDirectoryW(dir.c_str());
-    }
-
-  private:
-    static int s_counter;
-    std::wstring m_path;
-};
-int ScratchDir::s_counter = 0;
-
-bool IsDirectory(const std::wstring& path) {
-    const DWORD a = GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
+using TestSupport::IsDirectory;
+using TestSupport::ScratchDir;
 
 TEST(ProbeOsVersion, NameTable) {
     struct Case {
