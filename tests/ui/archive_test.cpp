@@ -165,9 +165,9 @@ TEST(SkinArchive, TruncatedOrCorruptArchivesNeverCrash) {
 
 TEST(SkinArchive, ReadsTheProgramResource) {
     CSkinResources resources;
-    EXPECT_FALSE(resources.OpenResourceArchive(GetModuleHandleW(nullptr), 148));
+    EXPECT_FALSE(resources.OpenResourceArchive(GetModuleHandleW(nullptr), 149));
     EXPECT_TRUE(resources.ArchiveName().empty());
-    ASSERT_TRUE(resources.OpenResourceArchive(GetModuleHandleW(nullptr)));
+    ASSERT_TRUE(resources.OpenResourceArchive(GetModuleHandleW(nullptr), 148));
     std::vector<uint8_t> out;
     std::wstring error;
     EXPECT_TRUE(resources.ReadSkinFile(L"MAINWND.XML", out, error)) << error;
