@@ -125,6 +125,7 @@ std::unique_ptr<CSevenZipArchive> CSevenZipArchive::Open(const uint8_t* bytes, s
     UInt32 blockIndex = 0xFFFFFFFF;
     size_t blockSize = 0;
     bool complete = true;
+    uint64_t kept = 0;
     for (UInt32 i = 0; i < state.db.NumFiles; ++i) {
         if (SzArEx_IsDir(&state.db, i)) continue;
         SevenZipEntry entry;
@@ -141,6 +142,13 @@ std::unique_ptr<CSevenZipArchive> CSevenZipArchive::Open(const uint8_t* bytes, s
         size_t produced = 0;
         if (SzArEx_Extract(&state.db, &look.vt, i, &blockIndex, &state.solidBlock, &blockSize,
                            &offset, &produced, alloc, alloc) != SZ_OK) {
+            complete = false;
+            break;
+        }
+        // Many folders of well-compressible data could otherwise expand
+        // without limit, each within the per-block cap.
+        kept += produced;
+        if (kept > kMaxKeptBytes) {
             complete = false;
             break;
         }

@@ -4,8 +4,9 @@
 // buffer is only read during Open and may be released afterwards.
 //
 // Corrupt or hostile input never crashes and never asks for unbounded memory:
-// every allocation of the decoder is capped (kMaxAllocation) and so is the sum
-// of what it holds at once (kMaxTotalMemory).
+// every allocation of the decoder is capped (kMaxAllocation), so is the sum
+// of what it holds at once (kMaxTotalMemory), and so is the sum of the entry
+// bytes kept (kMaxKeptBytes; the walk stops there as if decoding failed).
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -26,6 +27,7 @@ class CSevenZipArchive {
   public:
     static constexpr size_t kMaxAllocation = 64u << 20;
     static constexpr size_t kMaxTotalMemory = 160u << 20;
+    static constexpr uint64_t kMaxKeptBytes = 128u << 20;
 
     // Reads the archive's database and decodes every file in archive order
     // (directories skipped). Null when the database cannot be read. When one
