@@ -183,8 +183,10 @@ int Run::Handle(const StatusRecord& r) {
             return -1;
         case IST_CODE_INST_PATH: {
             // A path never ends in blanks or a carriage return a package left on the line.
+            // A relative path would be recorded as the installation and resolved against
+            // whatever directory a later run starts in: the chosen directory stays instead.
             const std::wstring dir = NormalizeInstallDir(r.text);
-            if (!dir.empty()) m_facts.installDir = dir;
+            if (IsAbsolutePath(dir)) m_facts.installDir = dir;
             return -1;
         }
         case IST_CODE_UNINST_EP:

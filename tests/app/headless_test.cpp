@@ -97,6 +97,18 @@ TEST_F(Headless, InstallsRecordsAndInstallsAgainOverIt) {
     EXPECT_TRUE(IsFile(dir + L"\\uninst.ep"));
 }
 
+TEST_F(Headless, RelativeReportedPathKeepsTheChosenDirectory) {
+    ScratchDir scratch;
+    const std::wstring dir = scratch / L"app";
+    SetEnvironmentVariableW(L"TARVO_DEMO_PACKAGE", L"duration=0;instpath=relative\\dir");
+    const CapturedRun run = Install(ServerUrl(L"id=h20"), dir);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(static_cast<int>(run.exitCode), kHeadlessOk) << Dump(run);
+    EXPECT_TRUE(run.Has(L"Installed into " + dir)) << Dump(run);
+    EXPECT_EQ(ReadInstallRecords().installDir, dir);
+    EXPECT_EQ(ReadIni(dir + L"\\set.ini", L"Install", L"AppName"), L"TarvoPDFEditor");
+}
+
 TEST_F(Headless, ExitCodePerFailureClass) {
     struct Case {
         const wchar_t* name;

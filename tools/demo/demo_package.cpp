@@ -17,6 +17,7 @@
 //   startup=WORD    "StartupStyle=" word (default NonStartup)
 //   version=X.Y.Z   "InstallVersion=" and the version file (default 1.0.0)
 //   exitcode=N      the process's exit code (default 0)
+//   instpath=TEXT   report "InstPath=TEXT" instead of the directory installed into
 #include <windows.h>
 
 #include <string>
@@ -111,7 +112,7 @@ int wmain() {
     WriteText(dir + L"\\version.txt", std::string(version.begin(), version.end()) + "\r\n");
     out.Progress(1.0);
 
-    out.Line(L"InstPath=" + dir);
+    out.Line(L"InstPath=" + Demo::Get(options, L"instpath", dir));
     out.Line(L"ExePath=" + exePath);
     if (withEntry) out.Line(L"UninstEp=" + entryPath);
     out.Line(L"StartupStyle=" + Demo::Get(options, L"startup", L"NonStartup"));
