@@ -13,6 +13,10 @@ namespace {
 const wchar_t* Flag(bool on) { return on ? L"true" : L"false"; }
 
 constexpr DWORD kChunkBytes = 1024;
+// What a package left in the pipe when it ended is read (its last lines decide
+// the outcome), but a grandchild that keeps writing into the inherited handle
+// cannot keep the runner busy.
+constexpr int kMaxReadsAfterEnd = 64;
 
 }  // namespace
 
@@ -124,6 +128,7 @@ void CInstaller::Run() {
     char buffer[kChunkBytes];
     bool ended = false;
     bool finalLine = false;
+    int readsAfterEnd = 0;
     for (;;) {
         if (!ended) child->WaitForOutput();
         const DWORD read = child->ReadAvailable(buffer, kChunkBytes);
@@ -131,7 +136,12 @@ void CInstaller::Run() {
             finalLine = true;
             break;
         }
-        if (ended) break;  // the one read after the child's end is done
+        if (ended) {
+            // After the end only what is already in the pipe is read, without
+            // blocking: an empty pipe or the bound finishes the run.
+            if (read == 0 || ++readsAfterEnd >= kMaxReadsAfterEnd) break;
+            continue;
+        }
         ended = child->HasEnded();
         Sleep(m_readPauseMs);
     }

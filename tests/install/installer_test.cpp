@@ -127,28 +127,38 @@ TEST(InstallerRun, AGrandchildHoldingTheOutputDoesNotHangTheRun) {
     EXPECT_EQ(events, Framed({{2002, 0.3, L""}}, {kEndSuccess}));
 }
 
-TEST(InstallerRun, OnlyOneReadFollowsTheEndOfTheChild) {
+TEST(InstallerRun, WhatThePipeHoldsAtTheEndOfTheChildIsReadBeforeTheOutcome) {
     // The first line's event comes just before the runner checks the child
-    // and pauses 1.5 s. 0.3 s later (the child still ran at the check) 31
-    // lines of 100 bytes arrive and the child ends. The read after the pause
-    // takes 1024 bytes and finds the child ended; the read after the next
-    // pause is the last. 2048 bytes are read: 20 whole lines, and the cut
-    // 21st is not taken for a line.
+    // and pauses 1.5 s. 0.3 s later (the child still ran at the check) a burst
+    // of 31 lines of 100 bytes, far more than one read, arrives and the child
+    // ends at once. Every line is reported, the last one included: a final
+    // "Error=" there makes the run a failure.
     std::string block;
+    std::vector<Event> lines{{2002, 0.1, L""}};
     for (int i = 0; i < 31; ++i) {
         std::string line = "Message=" + std::to_string(100 + i);
         line.resize(99, '.');
         block += line + "\n";
+        std::wstring text = Utils::AnsiToWide(line, 0);
+        lines.push_back({3009, 0.0, text.substr(8)});
     }
-    std::vector<Event> expected{{2002, 0.1, L""}};
-    for (int i = 0; i < 20; ++i) {
-        std::wstring text = L"Message=" + std::to_wstring(100 + i);
-        text.resize(99, L'.');
-        expected.push_back({3009, 0.0, text.substr(8)});
+    struct Case {
+        const char* name;
+        std::string last;
+        Event end;
+    };
+    const Case cases[] = {
+        {"no final line", "", kEndSuccess},
+        {"error as the last line", "Error=disk full\n", {2004, 1000.0, L"disk full"}},
+        {"unterminated fail as the last bytes", "State=Fail", {2004, 0.0, kInstallFailed}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto events = RunPackage(
+            {Out("Progress=0.1\n"), "waitevents 3", "sleep 300", Out(block + c.last), "exit 0"},
+            1500);
+        EXPECT_EQ(events, Framed(lines, {c.end}));
     }
-    const auto events =
-        RunPackage({Out("Progress=0.1\n"), "waitevents 3", "sleep 300", Out(block)}, 1500);
-    EXPECT_EQ(events, Framed(expected, {kEndSuccess}));
 }
 
 TEST(InstallerRun, RealPauseBetweenReads) {
