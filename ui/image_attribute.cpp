@@ -9,43 +9,43 @@ namespace {
 
 bool IsSpace(wchar_t c) { return c != L'\0' && c <= 32; }
 
-void ApplyPair(ImageDrawSpec& spec, const std::wstring& key, const std::wstring& value) {
+void ApplyPair(ImageDrawing& drawing, const std::wstring& key, const std::wstring& value) {
     if (key == L"file" || key == L"res") {
-        spec.file = value;
+        drawing.file = value;
     } else if (key == L"restype") {
-        spec.resourceType = value;
+        drawing.resourceType = value;
     } else if (key == L"color") {
-        spec.colour = value;
+        drawing.colour = value;
     } else if (key == L"dest") {
-        spec.dest = ParseRect(value);
-        spec.hasDest = true;
+        drawing.dest = ParseRect(value);
+        drawing.hasDest = true;
     } else if (key == L"source") {
-        spec.source = ParseRect(value);
-        spec.hasSource = true;
+        drawing.source = ParseRect(value);
+        drawing.hasSource = true;
     } else if (key == L"corner" || key == L"scale9") {
-        spec.corner = ParseRect(value);
+        drawing.corner = ParseRect(value);
     } else if (key == L"mask") {
-        spec.mask = ParseColour(value);
+        drawing.mask = ParseColour(value);
     } else if (key == L"fade") {
-        spec.fade = static_cast<int>(std::clamp<long>(ParseInteger(value), 0, 255));
+        drawing.fade = static_cast<int>(std::clamp<long>(ParseInteger(value), 0, 255));
     } else if (key == L"hole") {
-        spec.hole = ParseBoolNoCase(value);
+        drawing.hole = ParseBoolNoCase(value);
     } else if (key == L"xtiled") {
-        spec.xtiled = ParseBoolNoCase(value);
+        drawing.xtiled = ParseBoolNoCase(value);
     } else if (key == L"ytiled") {
-        spec.ytiled = ParseBoolNoCase(value);
+        drawing.ytiled = ParseBoolNoCase(value);
     } else if (key == L"hsl") {
-        spec.hsl = ParseBoolNoCase(value);
+        drawing.hsl = ParseBoolNoCase(value);
     }
 }
 
 }  // namespace
 
-ImageDrawSpec ParseImageString(const std::wstring& text) {
-    ImageDrawSpec spec;
+ImageDrawing ParseImageString(const std::wstring& text) {
+    ImageDrawing drawing;
     if (text.find(L'=') == std::wstring::npos) {
-        spec.file = text;
-        return spec;
+        drawing.file = text;
+        return drawing;
     }
     const size_t n = text.size();
     size_t pos = 0;
@@ -62,17 +62,17 @@ ImageDrawSpec ParseImageString(const std::wstring& text) {
         const size_t close = text.find(L'\'', pos + 1);
         if (close == std::wstring::npos) break;
         const std::wstring value = text.substr(pos + 1, close - pos - 1);
-        if (!value.empty()) ApplyPair(spec, key, value);
+        if (!value.empty()) ApplyPair(drawing, key, value);
         pos = close + 1;
         if (pos >= n || text[pos] != L' ') break;
     }
-    return spec;
+    return drawing;
 }
 
 void CImageAttribute::Set(std::wstring text) {
     if (text == m_text && !m_text.empty()) return;
     m_text = std::move(text);
-    m_spec = ParseImageString(m_text);
+    m_drawing = ParseImageString(m_text);
     m_loadFailed = false;
 }
 

@@ -10,7 +10,7 @@
 
 namespace SkinUI {
 
-struct ImageDrawSpec {
+struct ImageDrawing {
     std::wstring file;          // "file", or the whole string when it has no "="
     std::wstring resourceType;  // "restype" ("res" names the resource itself)
     std::wstring colour;        // "color": a one-colour picture
@@ -30,7 +30,7 @@ struct ImageDrawSpec {
 // Parses an image string. After each value the next pair is read only when
 // the character right after the closing quote is a blank (code 32); any other
 // character ends the list and the rest is ignored. Empty values are ignored.
-ImageDrawSpec ParseImageString(const std::wstring& text);
+ImageDrawing ParseImageString(const std::wstring& text);
 
 class CImageAttribute {
   public:
@@ -39,14 +39,14 @@ class CImageAttribute {
     void Set(std::wstring text);
     const std::wstring& Text() const { return m_text; }
     bool Empty() const { return m_text.empty(); }
-    const ImageDrawSpec& Spec() const { return m_spec; }
+    const ImageDrawing& Drawing() const { return m_drawing; }
     // Set by the renderer when the picture could not be loaded.
     bool LoadFailed() const { return m_loadFailed; }
     void MarkLoadFailed() { m_loadFailed = true; }
 
   private:
     std::wstring m_text;
-    ImageDrawSpec m_spec;
+    ImageDrawing m_drawing;
     bool m_loadFailed = false;
 };
 

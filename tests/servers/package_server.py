@@ -147,10 +147,10 @@ def parse_range(header, size):
     malformed (then the whole body is sent), or "unsatisfiable"."""
     if not header or not header.startswith("bytes=") or "," in header:
         return None
-    spec = header[len("bytes="):].strip()
-    if "-" not in spec:
+    range_text = header[len("bytes="):].strip()
+    if "-" not in range_text:
         return None
-    first, last = spec.split("-", 1)
+    first, last = range_text.split("-", 1)
     try:
         if first == "":
             n = int(last)

@@ -69,9 +69,9 @@ TEST(SkinAttribute, ImageStringsAndTheirBlankRule) {
         {L"file = 'a.png' dest= '0,2,15,16' ", true},
     };
     for (const auto& s : separators) {
-        const auto spec = ParseImageString(s.text);
-        EXPECT_EQ(spec.file, L"a.png") << s.text;
-        EXPECT_EQ(spec.hasDest, s.hasDest) << s.text;
+        const auto drawing = ParseImageString(s.text);
+        EXPECT_EQ(drawing.file, L"a.png") << s.text;
+        EXPECT_EQ(drawing.hasDest, s.hasDest) << s.text;
     }
 
     const auto full = ParseImageString(
@@ -94,13 +94,13 @@ TEST(SkinAttribute, ImageStringsAndTheirBlankRule) {
 
 TEST(SkinAttribute, ImageAttributeParsesOnceAndRemembersFailure) {
     CImageAttribute image(L"file='x.png' fade='128'");
-    EXPECT_EQ(image.Spec().fade, 128);
+    EXPECT_EQ(image.Drawing().fade, 128);
     image.MarkLoadFailed();
     image.Set(L"file='x.png' fade='128'");
     EXPECT_TRUE(image.LoadFailed());  // same string: not retried
     image.Set(L"y.png");
     EXPECT_FALSE(image.LoadFailed());
-    EXPECT_EQ(image.Spec().file, L"y.png");
+    EXPECT_EQ(image.Drawing().file, L"y.png");
 }
 
 TEST(SkinAttribute, CommonPropertiesOfControls) {
